@@ -1,0 +1,24 @@
+# Installs the Debian packages a step needs, only those that are missing.
+# Usage: source scripts/deps.sh; tarvel_install build test
+# shellcheck shell=bash
+
+tarvel_packages_build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation)
+tarvel_packages_test=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils clang-14 libclang-rt-14-dev)
+tarvel_packages_run=(xauth)
+
+tarvel_install() {
+    local wanted=() missing=() group pkg
+    for group in "$@"; do
+        local -n list="tarvel_packages_${group}"
+        wanted+=("${list[@]}")
+    done
+    for pkg in "${wanted[@]}"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+    done
+    [ "${#missing[@]}" -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
