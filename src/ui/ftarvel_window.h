@@ -1,0 +1,85 @@
+// The converter's window: its controls, their look and places, and the form that runs them.
+#pragma once
+
+#include <QMetaObject>
+#include <QPixmap>
+#include <QSize>
+#include <QWidget>
+
+#include <memory>
+
+class QApplication;
+class QCloseEvent;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPaintEvent;
+class QPushButton;
+
+namespace tarvel::core {
+class fTarvel;
+}
+
+namespace tarvel::platform {
+class ComboBoxAccess;
+class LabelAccess;
+class LineEditAccess;
+class ListWidgetAccess;
+class Runtime;
+}  // namespace tarvel::platform
+
+namespace tarvel::ui {
+
+/// Names the program and its version ("1.00") and gives it its icon.
+void prepareApplication(QApplication& app);
+
+/// The one window of the program. Its controls are children named after their role in the
+/// form (`List1`, `Combo1`, `Combo2`, `UA`, `UB`, `Label1`, `Label2`, `Command1`).
+///
+/// Constructing the window builds the controls and then the form, whose start-up sequence
+/// fills them before the window is first shown. Closing the window or pressing "Cerrar"
+/// ends the program through the runtime.
+class fTarvelWindow : public QWidget {
+public:
+    /// Fixed client size: tall enough to show the message line under the button.
+    static constexpr QSize kClientSize{455, 324};
+
+    explicit fTarvelWindow(platform::Runtime& runtime, QWidget* parent = nullptr);
+    ~fTarvelWindow() override;
+    fTarvelWindow(const fTarvelWindow&) = delete;
+    fTarvelWindow& operator=(const fTarvelWindow&) = delete;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void connectForm();
+
+    platform::Runtime& runtime_;
+    QPixmap banner_;
+
+    // Owned by the window as its children; created in this order.
+    QPushButton* Command1 = nullptr;
+    QListWidget* List1 = nullptr;
+    QComboBox* Combo2 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QLineEdit* UB = nullptr;
+    QLineEdit* UA = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label1 = nullptr;
+
+    // Declared in the order they are built; destroyed in reverse, the form first.
+    std::unique_ptr<platform::ListWidgetAccess> list1_;
+    std::unique_ptr<platform::ComboBoxAccess> combo1_;
+    std::unique_ptr<platform::ComboBoxAccess> combo2_;
+    std::unique_ptr<platform::LineEditAccess> ua_;
+    std::unique_ptr<platform::LineEditAccess> ub_;
+    std::unique_ptr<platform::LabelAccess> label1_;
+    std::unique_ptr<core::fTarvel> form_;
+    QMetaObject::Connection close_;
+};
+
+}  // namespace tarvel::ui

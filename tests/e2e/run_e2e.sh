@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The real program on a private X server: the window maps with its caption, keys typed into
+# UA change UB, and "Cerrar" ends the process with status 0.
+#
+# The program prints nothing and has no test hooks, so what it shows is read back as
+# pixels: the UB box is captured after each input and the captures are compared.
+#
+# Usage: run_e2e.sh path/to/conversor-unidades
+set -euo pipefail
+
+program=${1:?usage: run_e2e.sh path/to/conversor-unidades}
+for tool in Xvfb xdotool import md5sum; do
+    command -v "$tool" >/dev/null || { echo "e2e: $tool is missing (source scripts/deps.sh; tarvel_install test)"; exit 1; }
+done
+
+work=$(mktemp -d)
+xvfb_pid=
+app_pid=
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "e2e: FAIL: $*"
+    exit 1
+}
+
+# Xvfb picks a free display itself and writes its number once it accepts connections.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+    sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb gave no display number"
+export DISPLAY=":$(head -n1 "$work/display")"
+echo "e2e: Xvfb on $DISPLAY"
+
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime"
+
+# A comma desktop: the full stop typed must come out as the comma.
+LC_ALL=es_ES.UTF-8 QT_QPA_PLATFORM=xcb "$program" >"$work/app.log" 2>&1 &
+app_pid=$!
+
+window=$(timeout 15 xdotool search --sync --onlyvisible --name '^Conversor de unidades$' | head -n1) ||
+    fail "no window captioned \"Conversor de unidades\" mapped"
+[ -n "$window" ] || fail "no window captioned \"Conversor de unidades\" mapped"
+echo "e2e: window $window mapped: \"$(xdotool getwindowname "$window")\""
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "$WIDTH" = 455 ] && [ "$HEIGHT" = 324 ] || fail "client area ${WIDTH}x${HEIGHT}, not 455x324"
+
+# No window manager here: give the window the keyboard ourselves. UA has the focus in it.
+xdotool windowfocus --sync "$window"
+
+# UB's box, as pixels. Waits until two captures agree, so that no repaint is half done.
+ub() {
+    local previous= current
+    for _ in $(seq 50); do
+        current=$(import -window "$window" -crop 81x24+244+216 +repage -depth 8 rgb:- | md5sum)
+        [ "$current" = "$previous" ] && { echo "$current"; return; }
+        previous=$current
+        sleep 0.1
+    done
+    fail "UB never stopped changing"
+}
+
+# Empties UA with Backspace (which passes the key filter) and types new keys into it.
+retype() {
+    xdotool key --delay 30 End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
+    xdotool type --delay 30 "$1"
+}
+
+start=$(ub)
+retype "25"
+twenty_five=$(ub)
+[ "$twenty_five" != "$start" ] || fail "typing 25 into UA left UB as it was"
+retype "2.5"
+full_stop=$(ub)
+retype "2,5"
+comma=$(ub)
+retype "2x-5"
+refused=$(ub)
+retype "5"
+five=$(ub)
+# On X11 Delete carries the text DEL, yet it must edit rather than be refused.
+retype "25"
+xdotool key --delay 30 Home Delete
+deleted=$(ub)
+[ "$full_stop" != "$twenty_five" ] || fail "the full stop did not type the decimal separator"
+[ "$full_stop" = "$comma" ] || fail "the full stop and the comma typed different things"
+[ "$refused" = "$twenty_five" ] || fail "letters or the minus sign got into UA"
+[ "$five" != "$twenty_five" ] || fail "typing 5 looked like typing 25"
+[ "$deleted" = "$five" ] || fail "Home and Delete did not turn 25 into 5"
+echo "e2e: UB follows UA; the full stop and the comma both type the separator; x and - are refused; Delete edits"
+
+# Cerrar spans (4, 248) to (449, 273).
+xdotool mousemove --window "$window" 226 260 click 1
+for _ in $(seq 50); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$app_pid" 2>/dev/null && fail "the program was still running 5 s after Cerrar"
+status=0
+wait "$app_pid" || status=$?
+app_pid=
+[ "$status" = 0 ] || fail "the program ended with status $status"
+[ ! -s "$work/app.log" ] || echo "e2e: the program said: $(cat "$work/app.log")"
+echo "e2e: Cerrar ended the program with status 0"
