@@ -2,10 +2,60 @@
 # Installs what is missing, builds everything and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
 source scripts/deps.sh
 tarvel_install build test
+
+# Runs one build's ctest, keeps its summary, and adds its counts to the closing total.
+passed=0
+failed=0
+summaries=()
+run_ctest() {
+    local name=$1 dir=$2 log
+    log=$(mktemp)
+    local status=0
+    ctest --test-dir "$dir" --output-on-failure -j2 | tee "$log" || status=$?
+    local line
+    line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+    rm -f "$log"
+    if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+        failed=$((failed + BASH_REMATCH[1]))
+        passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+    fi
+    summaries+=("$name: ${line:-no summary}")
+    return "$status"
+}
 
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2
-ctest --test-dir "$build" --output-on-failure -j2
+run_ctest main "$build"
+
+# Every test again, the window's included, built with AddressSanitizer and UBSan: any report
+# fails its test, and so does a leak that tests/lsan.supp does not name.
+if [ "${TARVEL_SKIP_SANITIZE:-0}" != 1 ]; then
+    asan=${ASAN_BUILD_DIR:-build-asan}
+    export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+    cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEL_SANITIZE=ON
+    cmake --build "$asan" -j2
+    run_ctest sanitizers "$asan"
+    unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
+fi
+
+# The fuzz targets, built with clang, each run for a bounded time from its committed seeds.
+if [ "${TARVEL_SKIP_FUZZ:-0}" != 1 ]; then
+    fuzz=${FUZZ_BUILD_DIR:-build-fuzz}
+    cmake -S . -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+        -DTARVEL_FUZZ=ON -DTARVEL_WINDOW=OFF
+    cmake --build "$fuzz" -j2
+    run_ctest fuzzing "$fuzz"
+    for log in "$fuzz"/fuzz/*.run/log; do
+        echo "$(basename "$(dirname "$log")" .run): $(grep -E '^Done [0-9]+ runs' "$log")"
+    done
+fi
+
+echo
+printf '%s\n' "${summaries[@]}"
+echo "total: $passed passed, $failed failed"
