@@ -31,6 +31,24 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2
 run_ctest main "$build"
 
+# The benchmarks are built above; each runs once, briefly, so that they keep working. CI
+# timings mean nothing and nothing fails on a time, only on a benchmark that stops measuring
+# what it names. The start-up comparison runs a few rounds on its own Xvfb (seconds).
+if [ -x "$build/bench/form_bench" ]; then
+    for bench in "$build"/bench/form_bench "$build"/bench/window_bench; do
+        [ -x "$bench" ] || continue
+        log="$build/$(basename "$bench").log"
+        QT_QPA_PLATFORM=offscreen "$bench" --benchmark_min_time=0.01 | tee "$log"
+        if grep -q "ERROR OCCURRED" "$log"; then
+            echo "$(basename "$bench"): a benchmark no longer runs the path it measures" >&2
+            exit 1
+        fi
+    done
+    if [ -x "$build/bench/map_probe" ]; then
+        bash bench/startup.sh "$build" 3
+    fi
+fi
+
 # Every test again, the window's included, built with AddressSanitizer and UBSan: any report
 # fails its test, and so does a leak that tests/lsan.supp does not name.
 if [ "${TARVEL_SKIP_SANITIZE:-0}" != 1 ]; then
