@@ -3,6 +3,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# --package also builds the Debian package, installs it with apt on this machine and starts
+# the installed program (scripts/package_test.sh). CI (CI=true) always does; elsewhere it runs
+# only when asked, since it installs software.
+package=0
+[ "${CI:-}" = true ] && package=1
+for arg in "$@"; do
+    case $arg in
+        --package) package=1 ;;
+        *) echo "usage: bash scripts/test.sh [--package]" >&2; exit 2 ;;
+    esac
+done
+
 source scripts/deps.sh
 tarvel_install build test
 
@@ -30,6 +42,10 @@ build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2
 run_ctest main "$build"
+
+if [ "$package" = 1 ]; then
+    bash scripts/package_test.sh
+fi
 
 # The benchmarks are built above; each runs once, briefly, so that they keep working. CI
 # timings mean nothing and nothing fails on a time, only on a benchmark that stops measuring

@@ -3,22 +3,30 @@
 #include "core/ftarvel.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/runtime.h"
+#include "ui/message_line.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
+#include <QFontDatabase>
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QPalette>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRect>
+#include <QResource>
 #include <QScreen>
 #include <QStringList>
 #include <QStyle>
+#include <QTransform>
+
+#include <cstdint>
 
 // The embedded banner and icon live in this static library; register them before first use.
 static void initEmbeddedResources() { Q_INIT_RESOURCE(conversor); }
@@ -37,10 +45,24 @@ void loadResources() {
 const QString kBanner = QStringLiteral(":/banner.bmp");
 const QString kIcon = QStringLiteral(":/icon.ico");
 
+// The first of the wanted faces that the system has, looked up once. Naming absent faces in
+// every font instead would send each font the window builds through the font matcher's
+// fallback search for each of them.
+QString firstInstalled(const QStringList& wanted) {
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& family : wanted) {
+        if (installed.contains(family, Qt::CaseInsensitive)) {
+            return family;
+        }
+    }
+    return wanted.back();
+}
+
 // Arial where the system has it, otherwise its metric twin from fonts-liberation.
 QFont arial(double points, bool bold = false, bool italic = false) {
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    static const QString family =
+        firstInstalled({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    QFont font(family);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
     font.setBold(bold);
@@ -51,13 +73,103 @@ QFont arial(double points, bool bold = false, bool italic = false) {
 // MS Sans Serif, or its outline successor on Windows; elsewhere Liberation Sans, which has
 // the same size and weight and near enough the same widths.
 QFont msSansSerif(double points, bool bold = false) {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans")});
+    static const QString family =
+        firstInstalled({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                        QStringLiteral("Liberation Sans")});
+    QFont font(family);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
+}
+
+// The bytes of an embedded file as they lie in the executable, read as little-endian numbers.
+// Both images are read from here rather than through Qt's image plugins: those would load
+// and probe every image format, decompress and convert, all before the window can show.
+class Embedded {
+public:
+    explicit Embedded(const QString& path) : resource_(path) {}
+    /// True when the bytes are there as stored, and [at, at + bytes) lies within them.
+    [[nodiscard]] bool has(qint64 at, qint64 bytes) const {
+        return resource_.compressionAlgorithm() == QResource::NoCompression && at >= 0 &&
+               bytes >= 0 && at + bytes <= resource_.size();
+    }
+    [[nodiscard]] std::uint32_t number(qint64 at, int bytes) const {
+        std::uint32_t value = 0;
+        for (int i = bytes - 1; i >= 0; --i) {
+            value = value << 8 | data()[at + i];
+        }
+        return value;
+    }
+    [[nodiscard]] const uchar* data() const { return resource_.data(); }
+
+private:
+    QResource resource_;
+};
+
+// The banner's pixels where they lie, rows bottom-up as a bitmap stores them: the resource
+// is kept uncompressed, so nothing is decoded or copied at start-up, and paintEvent flips
+// the rows upright. Should it not be a plain 24-bit bitmap, it is decoded and turned over.
+QImage bannerRows() {
+    const Embedded file(kBanner);
+    constexpr qint64 kHeader = 54;
+    if (file.has(0, kHeader) && file.number(0, 2) == 0x4D42 /* "BM" */ &&
+        file.number(28, 2) == 24 && file.number(30, 4) == 0) {
+        const qint64 pixels = file.number(10, 4);
+        const auto width = static_cast<std::int32_t>(file.number(18, 4));
+        const auto height = static_cast<std::int32_t>(file.number(22, 4));  // > 0: bottom-up
+        const qint64 stride = (qint64{width} * 3 + 3) / 4 * 4;
+        if (width > 0 && height > 0 && file.has(pixels, stride * height)) {
+            return QImage(file.data() + pixels, width, height, stride, QImage::Format_BGR888);
+        }
+    }
+    return QImage(kBanner).mirrored();
+}
+
+// The emblem: the icon file's first image, a bitmap of up to 256 colours whose mask marks
+// the see-through pixels. Any other form of icon goes to the image plugins after all.
+QIcon emblem() {
+    const Embedded file(kIcon);
+    constexpr qint64 kDirectory = 22;  // the header and the first entry
+    constexpr qint64 kInfo = 40;       // the bitmap's own header
+    if (!file.has(0, kDirectory) || file.number(0, 4) != 0x00010000 || file.number(4, 2) == 0) {
+        return QIcon(kIcon);
+    }
+    const qint64 at = file.number(18, 4);
+    if (!file.has(at, kInfo)) {
+        return QIcon(kIcon);
+    }
+    const auto width = static_cast<std::int32_t>(file.number(at + 4, 4));
+    const auto height = static_cast<std::int32_t>(file.number(at + 8, 4)) / 2;  // colour + mask
+    const auto depth = static_cast<int>(file.number(at + 14, 2));
+    const qint64 used = file.number(at + 32, 4);
+    const qint64 colours = used != 0 ? used : qint64{1} << depth;
+    const qint64 colourStride = (qint64{width} * depth + 31) / 32 * 4;
+    const qint64 maskStride = (qint64{width} + 31) / 32 * 4;
+    const qint64 palette = at + kInfo;
+    const qint64 pixels = palette + colours * 4;
+    const qint64 mask = pixels + colourStride * height;
+    if (width <= 0 || width > 256 || height <= 0 || height > 256 ||
+        (depth != 1 && depth != 4 && depth != 8) || file.number(at + 16, 4) != 0 ||
+        colours > (qint64{1} << depth) ||
+        !file.has(palette, mask + maskStride * height - palette)) {
+        return QIcon(kIcon);
+    }
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < height; ++y) {
+        const qint64 row = height - 1 - y;  // stored bottom-up
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const qint64 bit = qint64{x} * depth;
+            const int index = (file.data()[pixels + row * colourStride + bit / 8] >>
+                               (8 - depth - bit % 8)) & ((1 << depth) - 1);
+            const bool clear = (file.data()[mask + row * maskStride + x / 8] >> (7 - x % 8)) & 1;
+            const qint64 entry = palette + qint64{index < colours ? index : 0} * 4;
+            out[x] = clear ? 0 : qRgb(file.data()[entry + 2], file.data()[entry + 1],
+                                      file.data()[entry]);
+        }
+    }
+    return QIcon(QPixmap::fromImage(std::move(image)));
 }
 
 void setColour(QWidget& widget, QPalette::ColorRole role, const QColor& colour) {
@@ -86,6 +198,17 @@ protected:
     }
 };
 
+// Names a unit list for screen readers. Windows reads the accessible name; Qt on Linux
+// gives a drop-down list its chosen item as name and finds what the list is through the
+// label whose buddy it is. That label is never shown: the window has no room for it, and a
+// reader still follows the relation to it.
+void nameUnitList(QComboBox& list, const QString& name) {
+    list.setAccessibleName(name);
+    auto* label = new QLabel(name, list.parentWidget());
+    label->hide();
+    label->setBuddy(&list);
+}
+
 template <class Control>
 Control* place(Control* control, const char* name, const QRect& geometry, const QFont& font) {
     control->setObjectName(QString::fromLatin1(name));
@@ -100,7 +223,9 @@ void prepareApplication(QApplication& app) {
     loadResources();
     app.setApplicationName(QStringLiteral("conversor-unidades"));
     app.setApplicationVersion(QStringLiteral("1.00"));
-    app.setWindowIcon(QIcon(kIcon));
+    // Lets the desktop match the running window to its menu entry and icon.
+    app.setDesktopFileName(QStringLiteral("conversor-unidades"));
+    app.setWindowIcon(emblem());
 }
 
 fTarvelWindow::fTarvelWindow(platform::Runtime& runtime, QWidget* parent)
@@ -108,10 +233,10 @@ fTarvelWindow::fTarvelWindow(platform::Runtime& runtime, QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       runtime_(runtime) {
     loadResources();
-    banner_ = QPixmap(kBanner);
+    banner_ = bannerRows();
 
     setWindowTitle(QStringLiteral("Conversor de unidades"));
-    setWindowIcon(QIcon(kIcon));
+    setWindowIcon(emblem());
     setFixedSize(kClientSize);
     setFont(msSansSerif(8.25));
     setColour(*this, QPalette::Window, Qt::white);
@@ -128,7 +253,7 @@ fTarvelWindow::fTarvelWindow(platform::Runtime& runtime, QWidget* parent)
     combo2_ = std::make_unique<platform::ComboBoxAccess>(*Combo2);
     ua_ = std::make_unique<platform::LineEditAccess>(*UA);
     ub_ = std::make_unique<platform::LineEditAccess>(*UB);
-    label1_ = std::make_unique<platform::LabelAccess>(*Label1);
+    label1_ = std::make_unique<MessageLineAccess>(static_cast<MessageLine&>(*Label1));
     // The form runs its start-up sequence here, so "Text1" and "Text2" are replaced before
     // the window is ever shown.
     form_ = std::make_unique<core::fTarvel>(
@@ -150,13 +275,14 @@ void fTarvelWindow::createControls() {
     List1 = place(new CategoryList(this), "List1", QRect(276, 0, 177, 200), arial(8.25));
     Combo2 = place(new QComboBox(this), "Combo2", QRect(324, 216, 97, 24), arial(9.75, true));
     Combo1 = place(new QComboBox(this), "Combo1", QRect(108, 216, 97, 24), arial(9.75, true));
-    UB = place(new QLineEdit(QStringLiteral("Text2"), this), "UB", QRect(244, 216, 81, 24),
-               arial(9.75, true));
-    UA = place(new QLineEdit(QStringLiteral("Text1"), this), "UA", QRect(28, 216, 81, 24),
-               arial(9.75, true));
+    // The text goes in once the box has its own font, so it is laid out only in that one.
+    UB = place(new QLineEdit(this), "UB", QRect(244, 216, 81, 24), arial(9.75, true));
+    UB->setText(QStringLiteral("Text2"));
+    UA = place(new QLineEdit(this), "UA", QRect(28, 216, 81, 24), arial(9.75, true));
+    UA->setText(QStringLiteral("Text1"));
     Label2 = place(new QLabel(QStringLiteral("="), this), "Label2", QRect(216, 216, 21, 23),
                    msSansSerif(13.5, true));
-    Label1 = place(new QLabel(this), "Label1", QRect(192, 300, 133, 17), msSansSerif(8.25));
+    Label1 = place(new MessageLine(this), "Label1", QRect(192, 300, 133, 17), msSansSerif(8.25));
 
     // Neither the default nor the cancel button: Enter and Escape never press it.
     Command1->setAutoDefault(false);
@@ -177,6 +303,19 @@ void fTarvelWindow::createControls() {
     }
     setColour(*Label1, QPalette::WindowText, QColor(255, 0, 0));
 
+    // What a screen reader says on reaching each control: the window's equation layout is
+    // not seen, so each name says which side it belongs to. Label1's name is its message.
+    List1->setAccessibleName(QStringLiteral("Magnitud"));
+    List1->setAccessibleDescription(QStringLiteral("Magnitud física que se convierte"));
+    UA->setAccessibleName(QStringLiteral("Valor A"));
+    UA->setAccessibleDescription(QStringLiteral("Cantidad en la unidad del valor A"));
+    UB->setAccessibleName(QStringLiteral("Valor B"));
+    UB->setAccessibleDescription(QStringLiteral("Cantidad en la unidad del valor B"));
+    nameUnitList(*Combo1, QStringLiteral("Unidad del valor A"));
+    nameUnitList(*Combo2, QStringLiteral("Unidad del valor B"));
+    Command1->setAccessibleName(QStringLiteral("Cerrar"));
+    Command1->setAccessibleDescription(QStringLiteral("Cierra el programa"));
+
     QWidget::setTabOrder(UA, UB);
     QWidget::setTabOrder(UB, Combo1);
     QWidget::setTabOrder(Combo1, Combo2);
@@ -190,8 +329,10 @@ void fTarvelWindow::connectForm() {
 
 void fTarvelWindow::paintEvent(QPaintEvent* /*event*/) {
     // At its own size from the top-left corner; the widget's edge clips what does not fit.
+    // The rows are stored bottom-up: the flip puts the first one at the bottom.
     QPainter painter(this);
-    painter.drawPixmap(0, 0, banner_);
+    painter.setTransform(QTransform(1, 0, 0, -1, 0, banner_.height()));
+    painter.drawImage(0, 0, banner_);
 }
 
 void fTarvelWindow::closeEvent(QCloseEvent* event) {

@@ -1,8 +1,8 @@
 // The converter's window: its controls, their look and places, and the form that runs them.
 #pragma once
 
+#include <QImage>
 #include <QMetaObject>
-#include <QPixmap>
 #include <QSize>
 #include <QWidget>
 
@@ -59,7 +59,7 @@ private:
     void connectForm();
 
     platform::Runtime& runtime_;
-    QPixmap banner_;
+    QImage banner_;  ///< rows bottom-up, see paintEvent
 
     // Owned by the window as its children; created in this order.
     QPushButton* Command1 = nullptr;

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it with apt on this machine, starts the installed
+# program on a private X server and checks that its window maps.
+#
+# This changes the machine (it installs conversor-unidades and what it depends on), so
+# scripts/test.sh runs it only in CI or when asked with --package. Run on its own, it removes
+# the package again at the end unless the package was installed before or KEEP_PACKAGE=1.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+tarvel_install build package
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+
+build=${PACKAGE_BUILD_DIR:-build-deb}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+    -DBUILD_TESTING=OFF -DTARVEL_BENCH=OFF
+cmake --build "$build" -j2
+rm -f "$build"/conversor-unidades_*.deb
+(cd "$build" && cpack -G DEB)
+debs=("$build"/conversor-unidades_*.deb)
+if [ "${#debs[@]}" -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+    echo "package: cpack made no single .deb"
+    exit 1
+fi
+echo "package: ${debs[0]}"
+dpkg-deb --field "${debs[0]}" Package Version Architecture Section Maintainer Depends Recommends
+dpkg-deb --contents "${debs[0]}" | awk '{print "package:   " $6}'
+
+work=$(mktemp -d)
+xvfb_pid=
+app_pid=
+installed_before=0
+dpkg-query -W -f='${Status}' conversor-unidades 2>/dev/null | grep -q "install ok installed" &&
+    installed_before=1
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+    if [ "$installed_before" = 0 ] && [ "${KEEP_PACKAGE:-0}" != 1 ]; then
+        "${sudo[@]}" apt-get remove -y -qq conversor-unidades >/dev/null 2>&1 || true
+    fi
+}
+trap cleanup EXIT
+fail() {
+    echo "package: FAIL: $*"
+    exit 1
+}
+
+# apt reads the file as its own unprivileged user: hand it a copy it can read.
+chmod 755 "$work"
+cp "${debs[0]}" "$work/"
+deb=$work/$(basename "${debs[0]}")
+chmod 644 "$deb"
+# Without the recommended Wayland plugin, of no use on Xvfb.
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" \
+    apt-get install -y -qq --no-install-recommends --reinstall "$deb"
+dpkg-query -W -f='package: installed ${Package} ${Version}\n' conversor-unidades
+
+[ "$(command -v conversor-unidades)" = /usr/bin/conversor-unidades ] ||
+    fail "conversor-unidades is not /usr/bin/conversor-unidades on PATH"
+report=$(desktop-file-validate /usr/share/applications/conversor-unidades.desktop 2>&1) &&
+    [ -z "$report" ] || fail "the installed desktop entry: $report"
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+    sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb gave no display number"
+export DISPLAY=":$(head -n1 "$work/display")"
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime"
+
+QT_QPA_PLATFORM=xcb /usr/bin/conversor-unidades >"$work/app.log" 2>&1 &
+app_pid=$!
+window=$(timeout 15 xdotool search --sync --onlyvisible --name '^Conversor de unidades$' | head -n1) ||
+    fail "no window captioned \"Conversor de unidades\" mapped; the program said: $(cat "$work/app.log")"
+[ -n "$window" ] || fail "no window captioned \"Conversor de unidades\" mapped"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+echo "package: /usr/bin/conversor-unidades mapped window $window, ${WIDTH}x${HEIGHT}"
+[ "$WIDTH" = 455 ] && [ "$HEIGHT" = 324 ] || fail "the window is ${WIDTH}x${HEIGHT}, not 455x324"
+# The menu entry's StartupWMClass names the window's class, so docks match the two.
+wm_class=$(xprop -id "$window" WM_CLASS)
+echo "package: $wm_class"
+grep -q "StartupWMClass=conversor-unidades$" /usr/share/applications/conversor-unidades.desktop &&
+    [[ $wm_class == *'"conversor-unidades"'* ]] ||
+    fail "WM_CLASS does not carry the entry's StartupWMClass"
+
+kill "$app_pid"
+wait "$app_pid" 2>/dev/null || true
+app_pid=
+echo "package: PASS"

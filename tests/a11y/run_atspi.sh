@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The real program as a screen reader reaches it: its own X server, a private D-Bus session
+# with the accessibility bus, Qt's AT-SPI bridge switched on, and atspi_test.py talking to
+# it. The program must end with status 0 once the test presses "Cerrar".
+#
+# Usage: run_atspi.sh path/to/conversor-unidades
+set -euo pipefail
+
+program=${1:?usage: run_atspi.sh path/to/conversor-unidades}
+here=$(cd "$(dirname "$0")" && pwd)
+
+fail() {
+    echo "a11y: FAIL: $*"
+    exit 1
+}
+
+# The system python: a python3 that stands first on PATH (pyenv, a venv) lacks pyatspi.
+python=/usr/bin/python3
+launcher=/usr/libexec/at-spi-bus-launcher
+for tool in Xvfb xdotool dbus-run-session dbus-send "$python" "$launcher"; do
+    command -v "$tool" >/dev/null ||
+        fail "$tool is missing (source scripts/deps.sh; tarvel_install test)"
+done
+"$python" -c 'import pyatspi' 2>/dev/null || fail "pyatspi is missing for $python (python3-pyatspi)"
+
+if [ "${1:-}" != --inside-session ]; then
+    work=$(mktemp -d)
+    xvfb_pid=
+    cleanup() {
+        [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+        wait 2>/dev/null || true
+        rm -rf "$work"
+    }
+    trap cleanup EXIT
+
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [ -s "$work/display" ] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+        sleep 0.1
+    done
+    [ -s "$work/display" ] || fail "Xvfb gave no display number"
+    export DISPLAY=":$(head -n1 "$work/display")"
+    mkdir -m 700 "$work/runtime"
+    export XDG_RUNTIME_DIR="$work/runtime"
+    echo "a11y: Xvfb on $DISPLAY"
+
+    # A fresh session bus of our own; it goes away with everything on it when we return.
+    status=0
+    dbus-run-session -- bash "$0" --inside-session "$program" "$work" || status=$?
+    exit "$status"
+fi
+
+# ---- Inside the private session bus --------------------------------------------------------
+program=$2
+work=$3
+launcher_pid=
+app_pid=
+cleanup_session() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    [ -n "$launcher_pid" ] && kill "$launcher_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+}
+trap cleanup_session EXIT
+
+"$launcher" --launch-immediately >"$work/launcher.log" 2>&1 &
+launcher_pid=$!
+for _ in $(seq 100); do
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
+        >/dev/null 2>&1 && break
+    kill -0 "$launcher_pid" 2>/dev/null ||
+        fail "the accessibility bus did not start: $(cat "$work/launcher.log")"
+    sleep 0.1
+done
+
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LC_ALL=es_ES.UTF-8 QT_QPA_PLATFORM=xcb "$program" \
+    >"$work/app.log" 2>&1 &
+app_pid=$!
+
+# No window manager here: give the window the keyboard as one would when it maps.
+window=$(timeout 15 xdotool search --sync --onlyvisible --name '^Conversor de unidades$' | head -n1) ||
+    fail "no window captioned \"Conversor de unidades\" mapped"
+xdotool windowfocus --sync "$window"
+
+"$python" "$here/atspi_test.py" || fail "see above; the program said: $(cat "$work/app.log")"
+
+for _ in $(seq 50); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$app_pid" 2>/dev/null && fail "the program was still running 5 s after Cerrar was pressed"
+status=0
+wait "$app_pid" || status=$?
+app_pid=
+[ "$status" = 0 ] || fail "the program ended with status $status"
+echo "a11y: Cerrar, pressed through AT-SPI, ended the program with status 0"
