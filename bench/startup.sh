@@ -37,19 +37,9 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.05
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 2; }
-export DISPLAY=":$(head -n1 "$work/display")"
+source scripts/xvfb.sh
+tarvel_start_xvfb "$work" 1280x1024x24 || exit 2
 export QT_QPA_PLATFORM=xcb
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORMTHEME SESSION_MANAGER
 
 measure() {  # name binary -> appends "map_ns cpu_ns rss_kb" to $work/name

@@ -64,17 +64,8 @@ dpkg-query -W -f='package: installed ${Package} ${Version}\n' conversor-unidades
 report=$(desktop-file-validate /usr/share/applications/conversor-unidades.desktop 2>&1) &&
     [ -z "$report" ] || fail "the installed desktop entry: $report"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb gave no display number"
-export DISPLAY=":$(head -n1 "$work/display")"
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime"
+source scripts/xvfb.sh
+tarvel_start_xvfb "$work" || fail "no X server"
 
 QT_QPA_PLATFORM=xcb /usr/bin/conversor-unidades >"$work/app.log" 2>&1 &
 app_pid=$!

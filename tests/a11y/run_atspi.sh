@@ -33,17 +33,8 @@ if [ "${1:-}" != --inside-session ]; then
     }
     trap cleanup EXIT
 
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-    xvfb_pid=$!
-    for _ in $(seq 100); do
-        [ -s "$work/display" ] && break
-        kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-        sleep 0.1
-    done
-    [ -s "$work/display" ] || fail "Xvfb gave no display number"
-    export DISPLAY=":$(head -n1 "$work/display")"
-    mkdir -m 700 "$work/runtime"
-    export XDG_RUNTIME_DIR="$work/runtime"
+    source "$here/../../scripts/xvfb.sh"
+    tarvel_start_xvfb "$work" || fail "no X server"
     echo "a11y: Xvfb on $DISPLAY"
 
     # A fresh session bus of our own; it goes away with everything on it when we return.

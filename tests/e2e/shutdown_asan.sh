@@ -32,17 +32,8 @@ fail() {
 
 [[ "$(ldd "$program")" == *libasan* ]] || fail "$program is not built with AddressSanitizer (configure with -DTARVEL_SANITIZE=ON)"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb gave no display number"
-export DISPLAY=":$(head -n1 "$work/display")"
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime"
+source "$(dirname "$0")/../../scripts/xvfb.sh"
+tarvel_start_xvfb "$work" || fail "no X server"
 
 # Any report ends the program at once with a status of its own, and is kept in the log.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}halt_on_error=1:exitcode=86"
