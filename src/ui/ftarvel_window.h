@@ -22,10 +22,12 @@ class fTarvel;
 }
 
 namespace tarvel::platform {
-class ComboBoxAccess;
+template <class Widget>
+class ItemListAccess;
+using ListWidgetAccess = ItemListAccess<QListWidget>;
+using ComboBoxAccess = ItemListAccess<QComboBox>;
 class LabelAccess;
 class LineEditAccess;
-class ListWidgetAccess;
 class Runtime;
 }  // namespace tarvel::platform
 

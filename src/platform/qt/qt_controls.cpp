@@ -42,97 +42,77 @@ std::optional<char16_t> typedCode(const QKeyEvent& key) {
 
 }  // namespace
 
-// ---- ListWidgetAccess ------------------------------------------------------------------
+// ---- ItemListAccess --------------------------------------------------------------------
 
-ListWidgetAccess::ListWidgetAccess(QListWidget& list) : list_(&list) {
-    changed_ = QObject::connect(&list, &QListWidget::currentRowChanged, &list, [this](int) {
+namespace {
+
+// Where a list box and a drop-down list name the same thing differently.
+int currentOf(const QListWidget& list) { return list.currentRow(); }
+int currentOf(const QComboBox& combo) { return combo.currentIndex(); }
+void setCurrentOf(QListWidget& list, int index) { list.setCurrentRow(index); }
+void setCurrentOf(QComboBox& combo, int index) { combo.setCurrentIndex(index); }
+constexpr auto changedSignal(const QListWidget*) { return &QListWidget::currentRowChanged; }
+constexpr auto changedSignal(const QComboBox*) { return &QComboBox::currentIndexChanged; }
+
+}  // namespace
+
+template <class Widget>
+ItemListAccess<Widget>::ItemListAccess(Widget& widget) : widget_(&widget) {
+    changed_ = QObject::connect(&widget, changedSignal(&widget), &widget, [this](int) {
         if (click_) {
             click_();
         }
     });
 }
 
-ListWidgetAccess::~ListWidgetAccess() { QObject::disconnect(changed_); }
+template <class Widget>
+ItemListAccess<Widget>::~ItemListAccess() {
+    QObject::disconnect(changed_);
+}
 
-void ListWidgetAccess::clear() {
-    if (!list_) {
+template <class Widget>
+void ItemListAccess<Widget>::clear() {
+    if (!widget_) {
         return;
     }
-    // clear() with a current row reports the row going to -1: not a click.
-    const QSignalBlocker quiet(list_.data());
-    list_->clear();
+    // Clearing reports the index going to -1: not a click.
+    const QSignalBlocker quiet(widget_.data());
+    widget_->clear();
 }
 
-void ListWidgetAccess::append(std::string_view item) {
-    if (!list_) {
-        return;
-    }
-    const QSignalBlocker quiet(list_.data());
-    const int before = list_->currentRow();
-    list_->addItem(toQString(item));
-    if (list_->currentRow() != before) {
-        list_->setCurrentRow(before);
-    }
-}
-
-int ListWidgetAccess::selectedIndex() const { return list_ ? list_->currentRow() : -1; }
-
-void ListWidgetAccess::setSelectedIndex(int index) {
-    if (!list_) {
-        return;
-    }
-    index = normalised(index, list_->count());
-    if (index != list_->currentRow()) {
-        list_->setCurrentRow(index);  // currentRowChanged runs the click handler now
-    }
-}
-
-// ---- ComboBoxAccess --------------------------------------------------------------------
-
-ComboBoxAccess::ComboBoxAccess(QComboBox& combo) : combo_(&combo) {
-    changed_ = QObject::connect(&combo, &QComboBox::currentIndexChanged, &combo, [this](int) {
-        if (click_) {
-            click_();
-        }
-    });
-}
-
-ComboBoxAccess::~ComboBoxAccess() { QObject::disconnect(changed_); }
-
-void ComboBoxAccess::clear() {
-    if (!combo_) {
-        return;
-    }
-    // clear() reports the index going to -1: not a click.
-    const QSignalBlocker quiet(combo_.data());
-    combo_->clear();
-}
-
-void ComboBoxAccess::append(std::string_view item) {
-    if (!combo_) {
+template <class Widget>
+void ItemListAccess<Widget>::append(std::string_view item) {
+    if (!widget_) {
         return;
     }
     // The first item added to an empty combo box becomes its current one; a list that had
     // no selection keeps none, and nobody hears of it.
-    const QSignalBlocker quiet(combo_.data());
-    const int before = combo_->currentIndex();
-    combo_->addItem(toQString(item));
-    if (combo_->currentIndex() != before) {
-        combo_->setCurrentIndex(before);
+    const QSignalBlocker quiet(widget_.data());
+    const int before = currentOf(*widget_);
+    widget_->addItem(toQString(item));
+    if (currentOf(*widget_) != before) {
+        setCurrentOf(*widget_, before);
     }
 }
 
-int ComboBoxAccess::selectedIndex() const { return combo_ ? combo_->currentIndex() : -1; }
+template <class Widget>
+int ItemListAccess<Widget>::selectedIndex() const {
+    return widget_ ? currentOf(*widget_) : -1;
+}
 
-void ComboBoxAccess::setSelectedIndex(int index) {
-    if (!combo_) {
+template <class Widget>
+void ItemListAccess<Widget>::setSelectedIndex(int index) {
+    if (!widget_) {
         return;
     }
-    index = normalised(index, combo_->count());
-    if (index != combo_->currentIndex()) {
-        combo_->setCurrentIndex(index);  // currentIndexChanged runs the click handler now
+    index = normalised(index, widget_->count());
+    if (index != currentOf(*widget_)) {
+        setCurrentOf(*widget_, index);  // the changed signal runs the click handler now
     }
 }
+
+template class ItemListAccess<QListWidget>;
+template class ItemListAccess<QComboBox>;
 
 // ---- LineEditAccess --------------------------------------------------------------------
 

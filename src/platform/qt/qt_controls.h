@@ -21,13 +21,15 @@ class QListWidget;
 
 namespace tarvel::platform {
 
-/// A list box: the selected index is the current row.
-class ListWidgetAccess : public ListAccess {
+/// A list box (QListWidget: the selected index is the current row) or a drop-down list
+/// (QComboBox: the current index). Both are instantiated in qt_controls.cpp.
+template <class Widget>
+class ItemListAccess : public ListAccess {
 public:
-    explicit ListWidgetAccess(QListWidget& list);
-    ~ListWidgetAccess() override;
-    ListWidgetAccess(const ListWidgetAccess&) = delete;
-    ListWidgetAccess& operator=(const ListWidgetAccess&) = delete;
+    explicit ItemListAccess(Widget& widget);
+    ~ItemListAccess() override;
+    ItemListAccess(const ItemListAccess&) = delete;
+    ItemListAccess& operator=(const ItemListAccess&) = delete;
 
     void clear() override;
     void append(std::string_view item) override;
@@ -36,30 +38,15 @@ public:
     void setClickHandler(Handler handler) override { click_ = std::move(handler); }
 
 private:
-    QPointer<QListWidget> list_;
+    QPointer<Widget> widget_;
     QMetaObject::Connection changed_;
     Handler click_;
 };
 
-/// A drop-down list.
-class ComboBoxAccess : public ListAccess {
-public:
-    explicit ComboBoxAccess(QComboBox& combo);
-    ~ComboBoxAccess() override;
-    ComboBoxAccess(const ComboBoxAccess&) = delete;
-    ComboBoxAccess& operator=(const ComboBoxAccess&) = delete;
-
-    void clear() override;
-    void append(std::string_view item) override;
-    [[nodiscard]] int selectedIndex() const override;
-    void setSelectedIndex(int index) override;
-    void setClickHandler(Handler handler) override { click_ = std::move(handler); }
-
-private:
-    QPointer<QComboBox> combo_;
-    QMetaObject::Connection changed_;
-    Handler click_;
-};
+extern template class ItemListAccess<QListWidget>;
+extern template class ItemListAccess<QComboBox>;
+using ListWidgetAccess = ItemListAccess<QListWidget>;
+using ComboBoxAccess = ItemListAccess<QComboBox>;
 
 /// A single-line text box. Every key that carries a character passes through the key-press
 /// handler before the box sees it; keys without one (arrows, Home, End, Delete, Tab) do not.
