@@ -2,6 +2,7 @@
 // device pixels with the same layout, its text is drawn at the screen's own resolution
 // rather than enlarged from a smaller picture, and the banner keeps its size in the layout.
 #include "platform/qt/qt_runtime.h"
+#include "qt/window_support.h"
 #include "ui/ftarvel_window.h"
 
 #include <QApplication>
@@ -112,16 +113,7 @@ void HiDpiTest::windowIsTwiceAsLarge() {
 }
 
 void HiDpiTest::layoutIsUnchanged_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("expected");
-    QTest::newRow("UA") << "UA" << QRect(28, 216, 81, 24);
-    QTest::newRow("UB") << "UB" << QRect(244, 216, 81, 24);
-    QTest::newRow("Combo1") << "Combo1" << QRect(108, 216, 97, 24);
-    QTest::newRow("Combo2") << "Combo2" << QRect(324, 216, 97, 24);
-    QTest::newRow("List1") << "List1" << QRect(276, 0, 177, 200);
-    QTest::newRow("Command1") << "Command1" << QRect(4, 248, 445, 25);
-    QTest::newRow("Label1") << "Label1" << QRect(192, 300, 133, 17);
-    QTest::newRow("Label2") << "Label2" << QRect(216, 216, 21, 23);
+    tarvel::testing::addLayoutRows();
 }
 
 // The same logical places as at scale 1, and each control is painted over exactly twice

@@ -3,6 +3,7 @@
 // exactly what the window-less program shows for the same input; the window-less program is
 // itself held to an independent model by the session test.
 #include "platform/qt/qt_runtime.h"
+#include "qt/window_support.h"
 #include "support/windowless_program.h"
 #include "ui/ftarvel_window.h"
 
@@ -27,15 +28,7 @@ constexpr int kLimit = 32767;  // QLineEdit's default maxLength
 constexpr int kKm = 6;
 constexpr int kM = 0;
 
-/// The desktop's services, with the beep and the end counted instead of made.
-class CountingRuntime final : public tarvel::platform::QtRuntime {
-public:
-    using QtRuntime::QtRuntime;
-    void beep() override { ++beeps; }
-    void end() override { ++ends; }
-    int beeps = 0;
-    int ends = 0;
-};
+using CountingRuntime = tarvel::testing::RecordingRuntime;
 
 /// The window and the window-less program, given the same settings and the same input.
 struct Twins {

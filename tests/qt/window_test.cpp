@@ -2,6 +2,7 @@
 // locale and a full-stop locale.
 #include "catalogue/magnitudes.h"
 #include "platform/qt/qt_runtime.h"
+#include "qt/window_support.h"
 #include "ui/ftarvel_window.h"
 
 #include <QApplication>
@@ -42,15 +43,7 @@ QString shown(const QLocale& locale, QString number) {
     return number.replace(QLatin1Char('.'), locale.decimalPoint());
 }
 
-/// The desktop's services, with the beep and the end recorded instead of made.
-class RecordingRuntime final : public tarvel::platform::QtRuntime {
-public:
-    using QtRuntime::QtRuntime;
-    void beep() override { ++beeps; }
-    void end() override { ++ends; }
-    int beeps = 0;
-    int ends = 0;
-};
+using tarvel::testing::RecordingRuntime;
 
 /// The whole program in one window, under a chosen locale.
 struct Program {
@@ -214,16 +207,7 @@ void WindowTest::controlsAreCreatedInOrder() {
 }
 
 void WindowTest::geometry_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("expected");
-    QTest::newRow("UA") << "UA" << QRect(28, 216, 81, 24);
-    QTest::newRow("UB") << "UB" << QRect(244, 216, 81, 24);
-    QTest::newRow("Combo1") << "Combo1" << QRect(108, 216, 97, 24);
-    QTest::newRow("Combo2") << "Combo2" << QRect(324, 216, 97, 24);
-    QTest::newRow("List1") << "List1" << QRect(276, 0, 177, 200);
-    QTest::newRow("Command1") << "Command1" << QRect(4, 248, 445, 25);
-    QTest::newRow("Label1 inside the taller client area") << "Label1" << QRect(192, 300, 133, 17);
-    QTest::newRow("Label2") << "Label2" << QRect(216, 216, 21, 23);
+    tarvel::testing::addLayoutRows();
 }
 
 void WindowTest::geometry() {
