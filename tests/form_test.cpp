@@ -19,13 +19,6 @@ const std::vector<std::string> kCategorias = {
     "U, coeficiente transferencia calor", "Caudal"};
 const std::vector<std::string> kLongitud = {"m", "cm", "mm", "yd", "pie", "pulg", "km", "millas"};
 
-std::string name(const NumberLocale& l) {
-    if (l == kPunto) {
-        return "FullStop";
-    }
-    return l == kComa ? "Comma" : "CommaNarrowSpace";
-}
-
 // Writes a full-stop text in the locale's own decimal character.
 std::string local(std::string text, const NumberLocale& l) {
     if (l.decimal == U',') {
@@ -59,7 +52,7 @@ TEST_P(StartUp, ShowsLengthInMetresOnBothSides) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Form, StartUp, ::testing::Values(kPunto, kComa, kComaNarrowSpace),
-                         [](const auto& info) { return name(info.param); });
+                         [](const auto& info) { return localeName(info.param); });
 
 // ---------------------------------------------------------------------------------------
 // Category changes, with the units of the previous category still selected while the
@@ -113,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Combine(::testing::ValuesIn(kCategoryChanges),
                        ::testing::Values(kPunto, kComa, kComaNarrowSpace)),
     [](const auto& info) {
-        return std::string(std::get<0>(info.param).name) + "_" + name(std::get<1>(info.param));
+        return std::string(std::get<0>(info.param).name) + "_" + localeName(std::get<1>(info.param));
     });
 
 TEST(Form, ChoosingKilometresFirstRewritesUAFromUB) {
@@ -223,7 +216,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Combine(::testing::ValuesIn(kComputations),
                        ::testing::Values(kPunto, kComa, kComaNarrowSpace)),
     [](const auto& info) {
-        return std::string(std::get<0>(info.param).name) + "_" + name(std::get<1>(info.param));
+        return std::string(std::get<0>(info.param).name) + "_" + localeName(std::get<1>(info.param));
     });
 
 TEST(Form, AMessageStaysUntilAComputationGoesAhead) {
@@ -315,11 +308,11 @@ TEST_P(KeyFilter, PassesReplacesOrSwallowsWithABeep) {
         WindowlessProgram p(locale);
         char16_t code = k.typed;
         p.form->UA_KeyPress(code);
-        EXPECT_EQ(code, expected) << name(locale);
-        EXPECT_EQ(p.runtime.beeps(), expected == 0 ? 1 : 0) << name(locale);
+        EXPECT_EQ(code, expected) << localeName(locale);
+        EXPECT_EQ(p.runtime.beeps(), expected == 0 ? 1 : 0) << localeName(locale);
         code = k.typed;
         p.form->UB_KeyPress(code);
-        EXPECT_EQ(code, expected) << name(locale) << " in UB";
+        EXPECT_EQ(code, expected) << localeName(locale) << " in UB";
     }
 }
 

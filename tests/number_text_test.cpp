@@ -24,12 +24,7 @@ using tarvel::testing::kPunto;
 
 const NumberLocale kAllLocales[] = {kPunto, kComa, kComaNarrowSpace};
 
-std::string localeName(const NumberLocale& l) {
-    if (l == kPunto) {
-        return "FullStop";
-    }
-    return l == kComa ? "Comma" : "CommaNarrowSpace";
-}
+using tarvel::testing::localeName;
 
 struct ReadRow {
     const char* name;

@@ -13,6 +13,14 @@ inline constexpr platform::NumberLocale kPunto{U'.', U','};
 inline constexpr platform::NumberLocale kComa{U',', U'.'};
 inline constexpr platform::NumberLocale kComaNarrowSpace{U',', U'\u202F'};
 
+/// A test-row name for one of the three settings above.
+inline std::string localeName(const platform::NumberLocale& l) {
+    if (l == kPunto) {
+        return "FullStop";
+    }
+    return l == kComa ? "Comma" : "CommaNarrowSpace";
+}
+
 struct WindowlessProgram {
     explicit WindowlessProgram(platform::NumberLocale locale = kPunto)
         : runtime(locale),
