@@ -1,8 +1,6 @@
 # What `cmake --install` puts beside the program so that desktops list it, and the Debian
 # package made of it with `cpack -G DEB`.
 
-set(TARVEL_APP_ID io.github.conversor_unidades.conversor_unidades)
-
 if(UNIX AND NOT APPLE)
   # Nothing of ours is installed beside the program for a search path to find; a Qt outside
   # the system's directories is found with -DCMAKE_INSTALL_RPATH_USE_LINK_PATH=ON.
@@ -10,7 +8,7 @@ if(UNIX AND NOT APPLE)
   # The menu entry, the software-centre record and the icon at every size drawn.
   install(FILES ${PROJECT_SOURCE_DIR}/resources/conversor-unidades.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES ${PROJECT_SOURCE_DIR}/resources/${TARVEL_APP_ID}.metainfo.xml
+  install(FILES ${PROJECT_BINARY_DIR}/generated/${TARVEL_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/hicolor
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons
@@ -23,7 +21,7 @@ else()
 endif()
 
 set(CPACK_PACKAGE_NAME conversor-unidades)
-set(CPACK_PACKAGE_VERSION 1.00)  # the version the program reports
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Los autores de Conversor de unidades")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "unit converter for HVAC engineering (Spanish interface)")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://github.com/conversor-unidades/conversor-unidades")

@@ -3,6 +3,7 @@
 #include "core/ftarvel.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/runtime.h"
+#include "tarvel_version.h"
 #include "ui/message_line.h"
 
 #include <QApplication>
@@ -222,7 +223,8 @@ Control* place(Control* control, const char* name, const QRect& geometry, const 
 void prepareApplication(QApplication& app) {
     loadResources();
     app.setApplicationName(QStringLiteral("conversor-unidades"));
-    app.setApplicationVersion(QStringLiteral("1.00"));
+    app.setApplicationVersion(
+        QString::fromUtf8(kVersion.data(), static_cast<qsizetype>(kVersion.size())));
     // Lets the desktop match the running window to its menu entry and icon.
     app.setDesktopFileName(QStringLiteral("conversor-unidades"));
     app.setWindowIcon(emblem());

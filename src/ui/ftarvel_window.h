@@ -33,7 +33,7 @@ class Runtime;
 
 namespace tarvel::ui {
 
-/// Names the program and its version ("1.00") and gives it its icon.
+/// Names the program and its version and gives it its icon.
 void prepareApplication(QApplication& app);
 
 /// The one window of the program. Its controls are children named after their role in the
