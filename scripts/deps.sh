@@ -4,7 +4,7 @@
 
 tarvel_packages_build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation)
 tarvel_packages_test=(libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth xdotool x11-utils imagemagick clang-14 libclang-rt-14-dev
-    desktop-file-utils appstream file python3-pyatspi at-spi2-core dbus)
+    desktop-file-utils appstream file python3-pyatspi at-spi2-core dbus locales)
 tarvel_packages_run=(xauth)
 tarvel_packages_shot=(xvfb xdotool imagemagick)
 tarvel_packages_package=(dpkg-dev file desktop-file-utils xvfb xauth xdotool x11-utils)
@@ -24,4 +24,16 @@ tarvel_install() {
     echo "Installing: ${missing[*]}"
     "${sudo[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Generates a glibc locale such as es_ES.UTF-8 when the machine lacks it, so that tests can
+# run the C library under a comma decimal. Usage: tarvel_locale es_ES.UTF-8
+tarvel_locale() {
+    local name=$1 normal
+    normal=$(echo "$name" | sed 's/\.UTF-8$/.utf8/')
+    locale -a 2>/dev/null | grep -qx "$normal" && return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Generating the locale $name"
+    "${sudo[@]}" localedef -i "${name%%.*}" -f UTF-8 "$name"
 }
