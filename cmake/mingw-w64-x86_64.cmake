@@ -21,10 +21,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Wine with a prefix of its own in the build folder, so that nothing touches the user's
-# ~/.wine, and without its debug channels.
+# ~/.wine, without its debug channels, through wine_run.sh (why: see there).
 find_program(TARVEL_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 set(TARVEL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix the tests run in")
 if(TARVEL_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR
-      ${CMAKE_COMMAND} -E env WINEPREFIX=${TARVEL_WINEPREFIX} WINEDEBUG=-all ${TARVEL_WINE})
+      ${CMAKE_COMMAND} -E env WINEPREFIX=${TARVEL_WINEPREFIX} WINEDEBUG=-all
+      bash ${CMAKE_CURRENT_LIST_DIR}/wine_run.sh ${TARVEL_WINE})
 endif()
