@@ -4,6 +4,8 @@
 #include "platform/qt/qt_controls.h"
 #include "platform/runtime.h"
 #include "tarvel_version.h"
+#include "ui/accessibility.h"
+#include "ui/controls.h"
 #include "ui/message_line.h"
 
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -26,6 +29,7 @@
 #include <QStringList>
 #include <QStyle>
 #include <QTransform>
+#include <QTranslator>
 
 #include <cstdint>
 
@@ -129,7 +133,7 @@ QImage bannerRows() {
 
 // The emblem: the icon file's first image, a bitmap of up to 256 colours whose mask marks
 // the see-through pixels. Any other form of icon goes to the image plugins after all.
-QIcon emblem() {
+QIcon smallEmblem() {
     const Embedded file(kIcon);
     constexpr qint64 kDirectory = 22;  // the header and the first entry
     constexpr qint64 kInfo = 40;       // the bitmap's own header
@@ -173,31 +177,22 @@ QIcon emblem() {
     return QIcon(QPixmap::fromImage(std::move(image)));
 }
 
+// The window's icon: the program file's 32-pixel emblem, and the larger renderings the menu
+// entry has, so that task switchers need not enlarge the small one. Each larger one is read
+// only when a desktop asks for its size.
+QIcon emblem() {
+    QIcon icon = smallEmblem();
+    for (const int size : {64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/emblem-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
 void setColour(QWidget& widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget.palette();
     palette.setColor(role, colour);
     widget.setPalette(palette);
 }
-
-// The category list always has a selection: the converter reads its current row, and a
-// row shown as unselected while it is in force would mislead. Ctrl+click and Ctrl+Space,
-// which would deselect the row in a single-selection list, do nothing here.
-class CategoryList final : public QListWidget {
-public:
-    using QListWidget::QListWidget;
-
-protected:
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
-                                                         const QEvent* event) const override {
-        const QItemSelectionModel::SelectionFlags command =
-            QListWidget::selectionCommand(index, event);
-        if (command.testFlag(QItemSelectionModel::Deselect) ||
-            command.testFlag(QItemSelectionModel::Toggle) || !index.isValid()) {
-            return QItemSelectionModel::NoUpdate;
-        }
-        return command;
-    }
-};
 
 // Names a unit list for screen readers. Windows reads the accessible name; Qt on Linux
 // gives a drop-down list its chosen item as name and finds what the list is through the
@@ -218,6 +213,20 @@ Control* place(Control* control, const char* name, const QRect& geometry, const 
     return control;
 }
 
+// The toolkit's own texts (a text box's context menu, ...) in Spanish like the rest of the
+// window, whatever language the desktop speaks. Qt's catalogue for Spanish comes with the
+// system's Qt (Debian: qt6-translations-l10n) or is deployed beside the program (Windows).
+void translateToolkit(QApplication& app) {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    auto* spanish = new QTranslator(&app);
+    if (spanish->load(QStringLiteral("qtbase_es"), folder) ||
+        spanish->load(QStringLiteral("qt_es"), folder)) {
+        QCoreApplication::installTranslator(spanish);
+    } else {
+        delete spanish;
+    }
+}
+
 }  // namespace
 
 void prepareApplication(QApplication& app) {
@@ -228,6 +237,8 @@ void prepareApplication(QApplication& app) {
     // Lets the desktop match the running window to its menu entry and icon.
     app.setDesktopFileName(QStringLiteral("conversor-unidades"));
     app.setWindowIcon(emblem());
+    registerAccessibility();
+    translateToolkit(app);
 }
 
 fTarvelWindow::fTarvelWindow(platform::Runtime& runtime, QWidget* parent)
@@ -275,12 +286,12 @@ void fTarvelWindow::createControls() {
     Command1 = place(new QPushButton(QStringLiteral("Cerrar"), this), "Command1",
                      QRect(4, 248, 445, 25), arial(12, true, true));
     List1 = place(new CategoryList(this), "List1", QRect(276, 0, 177, 200), arial(8.25));
-    Combo2 = place(new QComboBox(this), "Combo2", QRect(324, 216, 97, 24), arial(9.75, true));
-    Combo1 = place(new QComboBox(this), "Combo1", QRect(108, 216, 97, 24), arial(9.75, true));
+    Combo2 = place(new UnitList(this), "Combo2", QRect(324, 216, 97, 24), arial(9.75, true));
+    Combo1 = place(new UnitList(this), "Combo1", QRect(108, 216, 97, 24), arial(9.75, true));
     // The text goes in once the box has its own font, so it is laid out only in that one.
-    UB = place(new QLineEdit(this), "UB", QRect(244, 216, 81, 24), arial(9.75, true));
+    UB = place(new ValueBox(this), "UB", QRect(244, 216, 81, 24), arial(9.75, true));
     UB->setText(QStringLiteral("Text2"));
-    UA = place(new QLineEdit(this), "UA", QRect(28, 216, 81, 24), arial(9.75, true));
+    UA = place(new ValueBox(this), "UA", QRect(28, 216, 81, 24), arial(9.75, true));
     UA->setText(QStringLiteral("Text1"));
     Label2 = place(new QLabel(QStringLiteral("="), this), "Label2", QRect(216, 216, 21, 23),
                    msSansSerif(13.5, true));
@@ -303,7 +314,10 @@ void fTarvelWindow::createControls() {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setTextFormat(Qt::PlainText);
     }
+    // Both are drawn straight on the window's white, whatever the desktop's colours: under a
+    // dark scheme the desktop's text colour is light and the "=" would vanish.
     setColour(*Label1, QPalette::WindowText, QColor(255, 0, 0));
+    setColour(*Label2, QPalette::WindowText, Qt::black);
 
     // What a screen reader says on reaching each control: the window's equation layout is
     // not seen, so each name says which side it belongs to. Label1's name is its message.

@@ -143,6 +143,11 @@ void LineEditAccess::setText(std::string_view text) {
     const QString wanted = toQString(text);
     if (wanted != box_->text()) {
         box_->setText(wanted);  // textChanged runs the change handler now
+        // Shown from its first character, as a native box shows a text set into it: a number
+        // wider than the box is cut at the right, never losing its leading digits from view.
+        if (box_) {
+            box_->setCursorPosition(0);
+        }
     }
 }
 
