@@ -17,6 +17,8 @@ done
 
 source scripts/deps.sh
 tarvel_install build test
+# The window's tests and Orca run in a Spanish desktop.
+tarvel_locale es_ES.UTF-8
 
 # Runs one build's ctest, keeps its summary, and adds its counts to the closing total.
 passed=0
