@@ -9,6 +9,7 @@
 #include "ui/message_line.h"
 
 #include <QApplication>
+#include <QByteArray>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
@@ -88,16 +89,23 @@ QFont msSansSerif(double points, bool bold = false) {
     return font;
 }
 
-// The bytes of an embedded file as they lie in the executable, read as little-endian numbers.
-// Both images are read from here rather than through Qt's image plugins: those would load
-// and probe every image format, decompress and convert, all before the window can show.
+// The bytes of an embedded file, read as little-endian numbers. The images are read from here
+// rather than through Qt's image plugins: those would load and probe every image format (and
+// the SVG module with them), decompress and convert, all before the window can show.
 class Embedded {
 public:
-    explicit Embedded(const QString& path) : resource_(path) {}
-    /// True when the bytes are there as stored, and [at, at + bytes) lies within them.
+    explicit Embedded(const QString& path) : resource_(path) {
+        if (resource_.isValid() && !stored()) {
+            inflated_ = resource_.uncompressedData();
+        }
+    }
+    /// True when the bytes lie in the executable as they are, for as long as it runs.
+    [[nodiscard]] bool stored() const {
+        return resource_.compressionAlgorithm() == QResource::NoCompression;
+    }
+    /// True when [at, at + bytes) lies within the file.
     [[nodiscard]] bool has(qint64 at, qint64 bytes) const {
-        return resource_.compressionAlgorithm() == QResource::NoCompression && at >= 0 &&
-               bytes >= 0 && at + bytes <= resource_.size();
+        return at >= 0 && bytes >= 0 && at + bytes <= size();
     }
     [[nodiscard]] std::uint32_t number(qint64 at, int bytes) const {
         std::uint32_t value = 0;
@@ -106,29 +114,42 @@ public:
         }
         return value;
     }
-    [[nodiscard]] const uchar* data() const { return resource_.data(); }
+    [[nodiscard]] const uchar* data() const {
+        return stored() ? resource_.data() : reinterpret_cast<const uchar*>(inflated_.constData());
+    }
+    [[nodiscard]] qint64 size() const { return stored() ? resource_.size() : inflated_.size(); }
 
 private:
     QResource resource_;
+    QByteArray inflated_;
 };
 
-// The banner's pixels where they lie, rows bottom-up as a bitmap stores them: the resource
-// is kept uncompressed, so nothing is decoded or copied at start-up, and paintEvent flips
-// the rows upright. Should it not be a plain 24-bit bitmap, it is decoded and turned over.
-QImage bannerRows() {
-    const Embedded file(kBanner);
+// A plain 24-bit bitmap's pixels, rows bottom-up as the file stores them; a null image for any
+// other kind of file. A file kept uncompressed is not copied: the image lies on its bytes.
+QImage bitmapRows(const QString& path) {
+    const Embedded file(path);
     constexpr qint64 kHeader = 54;
-    if (file.has(0, kHeader) && file.number(0, 2) == 0x4D42 /* "BM" */ &&
-        file.number(28, 2) == 24 && file.number(30, 4) == 0) {
-        const qint64 pixels = file.number(10, 4);
-        const auto width = static_cast<std::int32_t>(file.number(18, 4));
-        const auto height = static_cast<std::int32_t>(file.number(22, 4));  // > 0: bottom-up
-        const qint64 stride = (qint64{width} * 3 + 3) / 4 * 4;
-        if (width > 0 && height > 0 && file.has(pixels, stride * height)) {
-            return QImage(file.data() + pixels, width, height, stride, QImage::Format_BGR888);
-        }
+    if (!file.has(0, kHeader) || file.number(0, 2) != 0x4D42 /* "BM" */ ||
+        file.number(28, 2) != 24 || file.number(30, 4) != 0) {
+        return {};
     }
-    return QImage(kBanner).mirrored();
+    const qint64 pixels = file.number(10, 4);
+    const auto width = static_cast<std::int32_t>(file.number(18, 4));
+    const auto height = static_cast<std::int32_t>(file.number(22, 4));  // > 0: bottom-up
+    const qint64 stride = (qint64{width} * 3 + 3) / 4 * 4;
+    if (width <= 0 || height <= 0 || !file.has(pixels, stride * height)) {
+        return {};
+    }
+    const QImage rows(file.data() + pixels, width, height, stride, QImage::Format_BGR888);
+    return file.stored() ? rows : rows.copy();
+}
+
+// The banner's pixels where they lie: the resource is kept uncompressed, so nothing is
+// decoded or copied at start-up, and paintEvent flips the rows upright. Should it not be a
+// plain 24-bit bitmap, it is decoded and turned over.
+QImage bannerRows() {
+    const QImage rows = bitmapRows(kBanner);
+    return rows.isNull() ? QImage(kBanner).mirrored() : rows;
 }
 
 // The emblem: the icon file's first image, a bitmap of up to 256 colours whose mask marks
@@ -178,12 +199,14 @@ QIcon smallEmblem() {
 }
 
 // The window's icon: the program file's 32-pixel emblem, and the larger renderings the menu
-// entry has, so that task switchers need not enlarge the small one. Each larger one is read
-// only when a desktop asks for its size.
+// entry has, so that task switchers need not enlarge the small one.
 QIcon emblem() {
     QIcon icon = smallEmblem();
     for (const int size : {64, 128, 256}) {
-        icon.addFile(QStringLiteral(":/emblem-%1.png").arg(size), QSize(size, size));
+        const QImage rows = bitmapRows(QStringLiteral(":/emblem-%1.bmp").arg(size));
+        if (!rows.isNull()) {
+            icon.addPixmap(QPixmap::fromImage(rows.mirrored()));
+        }
     }
     return icon;
 }
@@ -249,7 +272,8 @@ fTarvelWindow::fTarvelWindow(platform::Runtime& runtime, QWidget* parent)
     banner_ = bannerRows();
 
     setWindowTitle(QStringLiteral("Conversor de unidades"));
-    setWindowIcon(emblem());
+    // The application's icon when it has one, rather than decoding the emblems again.
+    setWindowIcon(QApplication::windowIcon().isNull() ? emblem() : QApplication::windowIcon());
     setFixedSize(kClientSize);
     setFont(msSansSerif(8.25));
     setColour(*this, QPalette::Window, Qt::white);
