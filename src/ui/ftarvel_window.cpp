@@ -260,7 +260,6 @@ void prepareApplication(QApplication& app) {
     // Lets the desktop match the running window to its menu entry and icon.
     app.setDesktopFileName(QStringLiteral("conversor-unidades"));
     app.setWindowIcon(emblem());
-    registerAccessibility();
     translateToolkit(app);
 }
 
@@ -269,6 +268,7 @@ fTarvelWindow::fTarvelWindow(platform::Runtime& runtime, QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       runtime_(runtime) {
     loadResources();
+    registerAccessibility();  // before any control is described to a screen reader
     banner_ = bannerRows();
 
     setWindowTitle(QStringLiteral("Conversor de unidades"));

@@ -33,9 +33,8 @@ class Runtime;
 
 namespace tarvel::ui {
 
-/// Names the program and its version, gives it its icon, puts the toolkit's own texts (the
-/// text boxes' context menu, ...) into Spanish and installs what screen readers are told.
-/// Call it before the window is built.
+/// Names the program and its version, gives it its icon and puts the toolkit's own texts (the
+/// text boxes' context menu, ...) into Spanish. Call it before the window is built.
 void prepareApplication(QApplication& app);
 
 /// The one window of the program. Its controls are children named after their role in the
