@@ -123,7 +123,9 @@ void ValueBox::mouseDoubleClickEvent(QMouseEvent* event) {
     while (end < shown.size() && partOfNumber(shown[end])) {
         ++end;
     }
-    setSelection(static_cast<int>(start), static_cast<int>(end - start));
+    // Selected from its end back to its start, so that the caret, and with it the view, stands
+    // at the first digit: a long number keeps its leading digits in sight.
+    setSelection(static_cast<int>(end), static_cast<int>(start - end));
 }
 
 }  // namespace tarvel::ui
