@@ -17,6 +17,8 @@ done
 
 source scripts/deps.sh
 tarvel_install build test
+# Comma-decimal rows of the tests, and the Spanish headings of conversor's manual page.
+tarvel_locale es_ES.UTF-8
 
 # Runs one build's ctest, keeps its summary, and adds its counts to the closing total.
 passed=0
@@ -60,6 +62,8 @@ if [ -x "$build/bench/form_bench" ]; then
             exit 1
         fi
     done
+    # A column through conversor against awk on the same file (goal: half awk's time).
+    bash bench/cli_column.sh "$build" 100000 1
     if [ -x "$build/bench/map_probe" ]; then
         bash bench/startup.sh "$build" 3
     fi

@@ -42,7 +42,8 @@ struct Invocacion {
 const double kHuge = 1e308;
 const std::string kHugeText = "1" + std::string(308, '0');
 const std::string kLineaLarga = std::string(cli::kLineaMaxima, '0');  // reads as 0
-const std::string kColumnaLarga = kLineaLarga + "\n" + kLineaLarga + "0\n2";
+// The longest line, then one so long that no read holds it whole.
+const std::string kColumnaLarga = kLineaLarga + "\n" + kLineaLarga + kLineaLarga + "00\n2";
 
 const std::vector<Invocacion> kInvocaciones = {
     // One value
@@ -151,11 +152,22 @@ class Conversor : public ::testing::TestWithParam<Invocacion> {};
 // cross the reads.
 TEST_P(Conversor, PrintsAndExitsAsExpected) {
     const Invocacion& k = GetParam();
+    if (k.entorno.lc_all == kEs || k.entorno.lc_numeric == kEs || k.entorno.lang == kEs) {
+        ASSERT_EQ(cli::numero_del_entorno({kEs}).decimal, U',')
+            << "es_ES.UTF-8 is missing: source scripts/deps.sh; tarvel_locale es_ES.UTF-8";
+    }
+    Entorno entorno = k.entorno;
+#ifdef _WIN32
+    // Where no variable names a locale, Windows takes the user's own settings.
+    if (entorno.lc_all.empty() && entorno.lc_numeric.empty() && entorno.lang.empty()) {
+        entorno.lc_all = "C";
+    }
+#endif
     for (const std::size_t trozo : {std::size_t{0}, std::size_t{3}}) {
         cli::EntradaDeTexto entrada(k.entrada, trozo);
         cli::SalidaDeTexto salida;
         cli::SalidaDeTexto errores;
-        const int estado = cli::ejecutar(k.argumentos, entrada, salida, errores, k.entorno);
+        const int estado = cli::ejecutar(k.argumentos, entrada, salida, errores, entorno);
         EXPECT_EQ(salida.texto, k.salida) << "read " << trozo << " at a time";
         EXPECT_EQ(errores.texto, k.errores) << "read " << trozo << " at a time";
         EXPECT_EQ(estado, k.estado) << "read " << trozo << " at a time";
@@ -185,7 +197,7 @@ TEST(Cli, EveryUnitPairGivesWhatTheWindowShows) {
                 cli::EntradaDeTexto entrada(columna);
                 cli::SalidaDeTexto salida;
                 cli::SalidaDeTexto errores;
-                cli::ejecutar(argumentos, entrada, salida, errores, {});
+                cli::ejecutar(argumentos, entrada, salida, errores, {"C"});
                 std::string ventana;
                 for (const auto v : valores) {
                     WindowlessProgram p;
