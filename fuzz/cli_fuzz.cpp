@@ -22,7 +22,7 @@ void fallo(const char* que, const std::string& detalle) {
     std::abort();
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) {
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const auto cabecera = static_cast<unsigned char>(bytes[0]);
     const tarvel::cli::Entorno entorno{kLocales[cabecera % 4]};
-    const std::size_t trozo = cabecera / 4;  // 0: as much as asked
+    const std::size_t trozo = cabecera / 4; // 0: as much as asked
 
     std::vector<std::string_view> argumentos;
     std::string_view resto = bytes.substr(1);

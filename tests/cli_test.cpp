@@ -8,7 +8,6 @@
 #include "tarvel_version.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -27,7 +26,9 @@ std::string ventana(double v, NumberLocale l = kPunto) {
 std::string exacto(double v, NumberLocale l = kPunto) {
     return platform::NumberText(l).plainText(v) + "\n";
 }
-std::string error(std::string_view texto) { return "conversor: " + std::string(texto) + "\n"; }
+std::string error(std::string_view texto) {
+    return "conversor: " + std::string(texto) + "\n";
+}
 
 struct Invocacion {
     const char* nombre;
@@ -41,10 +42,12 @@ struct Invocacion {
 
 const double kHuge = 1e308;
 const std::string kHugeText = "1" + std::string(308, '0');
-const std::string kLineaLarga = std::string(cli::kLineaMaxima, '0');  // reads as 0
+const std::string kLineaLarga = std::string(cli::kLineaMaxima, '0'); // reads as 0
 // The longest line, then one so long that no read holds it whole.
 const std::string kColumnaLarga = kLineaLarga + "\n" + kLineaLarga + kLineaLarga + "00\n2";
 
+// One invocation a row.
+// clang-format off
 const std::vector<Invocacion> kInvocaciones = {
     // One value
     {"KilometresToMetres", {"2", "km", "m"}, {}, "", ventana(2 * 1000.0), "", 0},
@@ -145,6 +148,7 @@ const std::vector<Invocacion> kInvocaciones = {
     {"ListaWithExacto", {"--lista", "--exacto"}, {}, "", "",
      error("--lista admite solo el nombre de una magnitud (conversor --help muestra el uso)"), 2},
 };
+// clang-format on
 
 class Conversor : public ::testing::TestWithParam<Invocacion> {};
 
@@ -191,7 +195,8 @@ TEST(Cli, EveryUnitPairGivesWhatTheWindowShows) {
         const std::string magnitud = cli::escritura_ascii(m.nombre);
         for (int a = 0; a <= m.ultimo; ++a) {
             for (int b = 0; b <= m.ultimo; ++b) {
-                const std::string ascii = cli::escritura_ascii(m.unidad[static_cast<std::size_t>(b)]);
+                const std::string ascii =
+                    cli::escritura_ascii(m.unidad[static_cast<std::size_t>(b)]);
                 const std::vector<std::string_view> argumentos = {
                     "--magnitud", magnitud, "-", m.unidad[static_cast<std::size_t>(a)], ascii};
                 cli::EntradaDeTexto entrada(columna);
@@ -214,5 +219,5 @@ TEST(Cli, EveryUnitPairGivesWhatTheWindowShows) {
     }
 }
 
-}  // namespace
-}  // namespace tarvel::testing
+} // namespace
+} // namespace tarvel::testing

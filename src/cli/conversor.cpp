@@ -133,10 +133,11 @@ std::string visible(std::string_view texto) {
             return out + "…";
         }
         const auto b = static_cast<unsigned char>(texto[i]);
-        const std::size_t largo = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2
-                                             : b >= 0xE0 && b <= 0xEF ? 3
-                                             : b >= 0xF0 && b <= 0xF4 ? 4
-                                                                      : 0;
+        const std::size_t largo = b < 0x80                 ? 1
+                                  : b >= 0xC2 && b <= 0xDF ? 2
+                                  : b >= 0xE0 && b <= 0xEF ? 3
+                                  : b >= 0xF0 && b <= 0xF4 ? 4
+                                                           : 0;
         bool valido = largo != 0 && i + largo <= texto.size();
         char32_t c = largo == 1 ? b : b & (0x7F >> largo);
         for (std::size_t k = 1; valido && k < largo; ++k) {
@@ -159,11 +160,12 @@ std::string visible(std::string_view texto) {
     return out;
 }
 
-std::string entre_comillas(std::string_view texto) { return "«" + visible(texto) + "»"; }
+std::string entre_comillas(std::string_view texto) {
+    return "«" + visible(texto) + "»";
+}
 
 // "a, b o c"
-template <class Lista, class Texto>
-std::string enumerar(const Lista& lista, Texto texto) {
+template <class Lista, class Texto> std::string enumerar(const Lista& lista, Texto texto) {
     std::string out;
     for (std::size_t i = 0; i < lista.size(); ++i) {
         if (i > 0) {
@@ -199,7 +201,7 @@ struct Orden {
     bool exacto = false;
     std::optional<std::string_view> magnitud;
     std::vector<std::string_view> posicionales;
-    std::string error;  // the first thing wrong with it
+    std::string error; // the first thing wrong with it
 };
 
 // A dash followed by a digit or a separator starts a negative value, not an option.
@@ -242,9 +244,9 @@ Orden leer_orden(std::span<const std::string_view> argumentos) {
             }
             continue;
         }
-        bool* bandera = nombre == "--exacto"    ? &o.exacto
-                        : nombre == "--lista"   ? &o.lista
-                        : nombre == "--version" ? &o.version
+        bool* bandera = nombre == "--exacto"                   ? &o.exacto
+                        : nombre == "--lista"                  ? &o.lista
+                        : nombre == "--version"                ? &o.version
                         : nombre == "--help" || nombre == "-h" ? &o.ayuda
                                                                : nullptr;
         if (bandera == nullptr) {
@@ -428,7 +430,7 @@ int columna(Conversion& conversion, Entrada& entrada, Mensajes& mensajes) {
     std::size_t inicio = 0;
     std::size_t fin = 0;
     std::size_t linea = 0;
-    bool saltando = false;  // inside a line too long to keep, until its end
+    bool saltando = false; // inside a line too long to keep, until its end
     bool terminada = false;
     auto una_linea = [&](std::string_view texto) {
         ++linea;
@@ -443,8 +445,8 @@ int columna(Conversion& conversion, Entrada& entrada, Mensajes& mensajes) {
     };
     while (true) {
         while (const void* salto = std::memchr(datos + inicio, '\n', fin - inicio)) {
-            const auto largo = static_cast<std::size_t>(static_cast<const char*>(salto) - datos) -
-                               inicio;
+            const auto largo =
+                static_cast<std::size_t>(static_cast<const char*>(salto) - datos) - inicio;
             una_linea({datos + inicio, largo});
             inicio += largo + 1;
         }
@@ -482,14 +484,15 @@ int columna(Conversion& conversion, Entrada& entrada, Mensajes& mensajes) {
     return conversion.fallidos() ? kSinConvertir : kConvertido;
 }
 
-int convertir(const Orden& orden, Formulario& formulario, const Nombres& nombres,
-              Entrada& entrada, Salida& salida, Mensajes& mensajes, Salida& errores) {
+int convertir(const Orden& orden, Formulario& formulario, const Nombres& nombres, Entrada& entrada,
+              Salida& salida, Mensajes& mensajes, Salida& errores) {
     if (orden.posicionales.size() < 3) {
         return mensajes.uso("faltan argumentos: conversor VALOR ORIGEN DESTINO" +
                             std::string(kVerAyuda));
     }
     if (orden.posicionales.size() > 3) {
-        return mensajes.uso("sobra " + entre_comillas(orden.posicionales[3]) + std::string(kVerAyuda));
+        return mensajes.uso("sobra " + entre_comillas(orden.posicionales[3]) +
+                            std::string(kVerAyuda));
     }
     int magnitud = -1;
     if (orden.magnitud) {
@@ -510,7 +513,7 @@ int convertir(const Orden& orden, Formulario& formulario, const Nombres& nombres
         return kErrorDeUso;
     }
     // The quantities holding both units, in catalogue order.
-    std::vector<std::pair<int, int>> pares;  // unit index in each
+    std::vector<std::pair<int, int>> pares; // unit index in each
     std::vector<int> comunes;
     for (const auto* a : *origen) {
         for (const auto* b : *destino) {
@@ -521,7 +524,8 @@ int convertir(const Orden& orden, Formulario& formulario, const Nombres& nombres
         }
     }
     auto magnitudes_de = [&](const std::vector<const Nombres::Unidad*>& unidades) {
-        return enumerar(unidades, [&](const auto* u) { return std::string(nombres.magnitud(u->magnitud)); });
+        return enumerar(unidades,
+                        [&](const auto* u) { return std::string(nombres.magnitud(u->magnitud)); });
     };
     if (comunes.empty()) {
         return mensajes.uso(entre_comillas(texto_origen) + " (" + magnitudes_de(*origen) + ") y " +
@@ -549,7 +553,7 @@ int convertir(const Orden& orden, Formulario& formulario, const Nombres& nombres
     return conversion.fallidos() ? kSinConvertir : kConvertido;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<std::size_t> EntradaDeTexto::leer(char* destino, std::size_t n) {
     n = std::min({n, texto_.size(), trozo_ == 0 ? n : trozo_});
@@ -598,4 +602,4 @@ int ejecutar(std::span<const std::string_view> argumentos, Entrada& entrada, Sal
     return salida.escribir(lista) ? kConvertido : kSinConvertir;
 }
 
-}  // namespace tarvel::cli
+} // namespace tarvel::cli

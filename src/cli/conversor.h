@@ -12,9 +12,9 @@
 
 namespace tarvel::cli {
 
-inline constexpr int kConvertido = 0;    ///< every value converted
-inline constexpr int kSinConvertir = 1;  ///< some value could not be, or a stream failed
-inline constexpr int kErrorDeUso = 2;    ///< unknown or ambiguous unit, wrong arguments
+inline constexpr int kConvertido = 0;   ///< every value converted
+inline constexpr int kSinConvertir = 1; ///< some value could not be, or a stream failed
+inline constexpr int kErrorDeUso = 2;   ///< unknown or ambiguous unit, wrong arguments
 
 /// The longest value a line may hold, in bytes: what the window's box takes at most. Longer
 /// lines are skipped unread, so a column of any length runs in constant memory.
@@ -63,4 +63,4 @@ public:
 int ejecutar(std::span<const std::string_view> argumentos, Entrada& entrada, Salida& salida,
              Salida& errores, const Entorno& entorno);
 
-}  // namespace tarvel::cli
+} // namespace tarvel::cli

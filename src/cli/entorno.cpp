@@ -64,7 +64,9 @@ NumberLocale del_nombre(std::string_view nombre) {
     return windows.empty() ? NumberLocale{} : de_windows(windows.c_str());
 }
 
-NumberLocale sin_nombre() { return de_windows(LOCALE_NAME_USER_DEFAULT); }
+NumberLocale sin_nombre() {
+    return de_windows(LOCALE_NAME_USER_DEFAULT);
+}
 
 #else
 
@@ -77,7 +79,7 @@ char32_t primer_caracter(const char* texto) {
         return 0;
     }
 #ifdef __STDC_ISO_10646__
-    return static_cast<char32_t>(c);  // wchar_t holds the code point
+    return static_cast<char32_t>(c); // wchar_t holds the code point
 #else
     return static_cast<unsigned char>(texto[0]) < 0x80 ? static_cast<char32_t>(texto[0]) : 0;
 #endif
@@ -99,11 +101,13 @@ NumberLocale del_nombre(std::string_view nombre) {
     return con_grupo(decimal, grupo);
 }
 
-NumberLocale sin_nombre() { return {}; }
+NumberLocale sin_nombre() {
+    return {};
+}
 
 #endif
 
-}  // namespace
+} // namespace
 
 NumberLocale numero_del_entorno(const Entorno& entorno) {
     std::string_view nombre = entorno.lc_all;
@@ -122,4 +126,4 @@ NumberLocale numero_del_entorno(const Entorno& entorno) {
     return del_nombre(nombre);
 }
 
-}  // namespace tarvel::cli
+} // namespace tarvel::cli

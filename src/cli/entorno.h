@@ -20,4 +20,4 @@ struct Entorno {
 /// window has them there. On Windows, no name at all means the user's own settings.
 platform::NumberLocale numero_del_entorno(const Entorno& entorno);
 
-}  // namespace tarvel::cli
+} // namespace tarvel::cli

@@ -37,7 +37,9 @@ long long escribir_fd(int fd, const char* datos, std::size_t n) {
     return _write(fd, datos, static_cast<unsigned>(std::min<std::size_t>(n, 1u << 30)));
 }
 #else
-long long leer_fd(int fd, char* destino, std::size_t n) { return ::read(fd, destino, n); }
+long long leer_fd(int fd, char* destino, std::size_t n) {
+    return ::read(fd, destino, n);
+}
 long long escribir_fd(int fd, const char* datos, std::size_t n) {
     return ::write(fd, datos, n);
 }
@@ -95,7 +97,7 @@ std::vector<std::string> argumentos_utf8() {
         const int largo = WideCharToMultiByte(CP_UTF8, 0, w[i], -1, nullptr, 0, nullptr, nullptr);
         std::string s(static_cast<std::size_t>(largo > 0 ? largo : 1), '\0');
         WideCharToMultiByte(CP_UTF8, 0, w[i], -1, s.data(), largo, nullptr, nullptr);
-        s.resize(s.size() - 1);  // the terminating NUL
+        s.resize(s.size() - 1); // the terminating NUL
         out.push_back(std::move(s));
     }
     LocalFree(w);
@@ -115,7 +117,7 @@ private:
 };
 #endif
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[]) {
 #ifdef _WIN32

@@ -12,13 +12,13 @@ namespace {
 // degree sign is not in the catalogue (it writes the ordinal indicator), but it is what most
 // people type for it, so it is left out the same way.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 7> kAscii = {{
-    {"\u00B2", "2"},  // ²
-    {"\u00B3", "3"},  // ³
-    {"\u00B7", "."},  // ·
-    {"\u00BA", ""},   // º
-    {"\u00B0", ""},   // °
-    {"\u00ED", "i"},  // í
-    {"\u00F3", "o"},  // ó
+    {"\u00B2", "2"}, // ²
+    {"\u00B3", "3"}, // ³
+    {"\u00B7", "."}, // ·
+    {"\u00BA", ""},  // º
+    {"\u00B0", ""},  // °
+    {"\u00ED", "i"}, // í
+    {"\u00F3", "o"}, // ó
 }};
 
 std::string minusculas(std::string_view texto) {
@@ -42,15 +42,15 @@ std::size_t distancia(std::string_view a, std::string_view b) {
         fila[0] = i;
         for (std::size_t j = 1; j <= b.size(); ++j) {
             const std::size_t arriba = fila[j];
-            fila[j] = std::min({fila[j] + 1, fila[j - 1] + 1,
-                                diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            fila[j] =
+                std::min({fila[j] + 1, fila[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
             diagonal = arriba;
         }
     }
     return fila[b.size()];
 }
 
-}  // namespace
+} // namespace
 
 std::string escritura_ascii(std::string_view nombre) {
     std::string out;
@@ -152,4 +152,4 @@ std::vector<int> Nombres::buscar_magnitud(std::string_view texto) const {
     return sin_mayusculas.empty() ? por_el_principio : sin_mayusculas;
 }
 
-}  // namespace tarvel::cli
+} // namespace tarvel::cli

@@ -52,4 +52,4 @@ private:
     std::vector<std::string> magnitudes_ascii_;
 };
 
-}  // namespace tarvel::cli
+} // namespace tarvel::cli
