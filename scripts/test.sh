@@ -63,7 +63,7 @@ if [ -x "$build/bench/form_bench" ]; then
         fi
     done
     # A column through conversor against awk on the same file (goal: half awk's time).
-    bash bench/cli_column.sh "$build" 100000 1
+    bash bench/cli_column.sh "$build" 200000 3
     if [ -x "$build/bench/map_probe" ]; then
         bash bench/startup.sh "$build" 3
     fi
