@@ -40,7 +40,6 @@ struct Invocacion {
     int estado;
 };
 
-const double kHuge = 1e308;
 const std::string kHugeText = "1" + std::string(308, '0');
 const std::string kLineaLarga = std::string(cli::kLineaMaxima, '0'); // reads as 0
 // The longest line, then one so long that no read holds it whole.
