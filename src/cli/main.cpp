@@ -82,9 +82,17 @@ private:
     int fd_;
 };
 
-std::string_view variable(const char* nombre) {
+std::string variable(const char* nombre) {
+#ifdef _WIN32
+    // MSVC deprecates getenv; the locale names are ASCII anyway.
+    std::string valor(256, '\0');
+    const DWORD n = GetEnvironmentVariableA(nombre, valor.data(), 256);
+    valor.resize(n < 256 ? n : 0);
+    return valor;
+#else
     const char* valor = std::getenv(nombre);
-    return valor == nullptr ? std::string_view{} : std::string_view(valor);
+    return valor == nullptr ? std::string{} : std::string(valor);
+#endif
 }
 
 #ifdef _WIN32
@@ -132,7 +140,9 @@ int main(int argc, char* argv[]) {
     EntradaEstandar entrada;
     SalidaEstandar salida(1);
     SalidaEstandar errores(2);
-    const tarvel::cli::Entorno entorno{variable("LC_ALL"), variable("LC_NUMERIC"),
-                                       variable("LANG")};
+    const std::string lc_all = variable("LC_ALL");
+    const std::string lc_numeric = variable("LC_NUMERIC");
+    const std::string lang = variable("LANG");
+    const tarvel::cli::Entorno entorno{lc_all, lc_numeric, lang};
     return tarvel::cli::ejecutar(argumentos, entrada, salida, errores, entorno);
 }
