@@ -51,6 +51,7 @@ engineers, with a Spanish user interface. Pick one of fourteen quantities
 (length, area, volume, speed, mass, force, energy, power, density, pressure,
 temperature, specific heat, heat-transfer coefficient, flow), pick a unit for
 each of the two value boxes and type into either one: the other box shows the
-same quantity in its own unit at once, with up to four decimals.]=])
+same quantity in its own unit at once, with up to four decimals. The command
+conversor gives the same figures in scripts and converts whole columns.]=])
 
 include(CPack)

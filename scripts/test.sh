@@ -17,7 +17,8 @@ done
 
 source scripts/deps.sh
 tarvel_install build test
-# The window's tests and Orca run in a Spanish desktop.
+# Comma-decimal rows of the tests, the window's tests and Orca in a Spanish desktop, and the
+# Spanish headings of conversor's manual page.
 tarvel_locale es_ES.UTF-8
 
 # Runs one build's ctest, keeps its summary, and adds its counts to the closing total.
@@ -62,6 +63,8 @@ if [ -x "$build/bench/form_bench" ]; then
             exit 1
         fi
     done
+    # A column through conversor against awk on the same file (goal: half awk's time).
+    bash bench/cli_column.sh "$build" 200000 3
     if [ -x "$build/bench/map_probe" ]; then
         bash bench/startup.sh "$build" 3
     fi
