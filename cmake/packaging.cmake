@@ -38,10 +38,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER
     "Los autores de Conversor de unidades <conversor-unidades@users.noreply.github.com>")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The Qt, C++ and C libraries as dpkg-shlibdeps finds them in the binary, and the faces the
-# window asks for where Arial is missing.
+# The Qt, C++ and C libraries as dpkg-shlibdeps finds them in the binary, the faces the
+# window asks for where Arial is missing, and Qt's own texts in Spanish.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, qt6-translations-l10n")
 # Native windows on a Wayland desktop; without it Qt runs through XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
@@ -51,6 +51,7 @@ engineers, with a Spanish user interface. Pick one of fourteen quantities
 (length, area, volume, speed, mass, force, energy, power, density, pressure,
 temperature, specific heat, heat-transfer coefficient, flow), pick a unit for
 each of the two value boxes and type into either one: the other box shows the
-same quantity in its own unit at once, with up to four decimals.]=])
+same quantity in its own unit at once, with up to four decimals. The command
+conversor gives the same figures in scripts and converts whole columns.]=])
 
 include(CPack)

@@ -2,10 +2,11 @@
 # Usage: source scripts/deps.sh; tarvel_install build test
 # shellcheck shell=bash
 
-tarvel_packages_build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation)
+tarvel_packages_build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation
+    help2man locales)
 tarvel_packages_test=(libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth xdotool x11-utils imagemagick clang-14 libclang-rt-14-dev
-    desktop-file-utils appstream file python3-pyatspi at-spi2-core dbus locales)
-tarvel_packages_run=(xauth)
+    desktop-file-utils appstream file python3-pyatspi at-spi2-core dbus locales orca qt6-translations-l10n)
+tarvel_packages_run=(xauth qt6-translations-l10n)
 tarvel_packages_shot=(xvfb xdotool imagemagick)
 tarvel_packages_package=(dpkg-dev file desktop-file-utils xvfb xauth xdotool x11-utils)
 # The Windows cross build and Wine to run it; googletest holds the sources built for Windows.

@@ -9,6 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 tarvel_install build package
+tarvel_locale es_ES.UTF-8  # the Spanish headings of conversor's manual page
 
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
@@ -61,6 +62,8 @@ dpkg-query -W -f='package: installed ${Package} ${Version}\n' conversor-unidades
 
 [ "$(command -v conversor-unidades)" = /usr/bin/conversor-unidades ] ||
     fail "conversor-unidades is not /usr/bin/conversor-unidades on PATH"
+[ "$(LC_ALL=C conversor 100 C F)" = 212.0 ] || fail "the installed conversor does not convert"
+[ -f /usr/share/man/man1/conversor.1.gz ] || fail "no manual page for conversor"
 report=$(desktop-file-validate /usr/share/applications/conversor-unidades.desktop 2>&1) &&
     [ -z "$report" ] || fail "the installed desktop entry: $report"
 

@@ -17,6 +17,9 @@ done
 
 source scripts/deps.sh
 tarvel_install build test
+# Comma-decimal rows of the tests, the window's tests and Orca in a Spanish desktop, and the
+# Spanish headings of conversor's manual page.
+tarvel_locale es_ES.UTF-8
 
 # Runs one build's ctest, keeps its summary, and adds its counts to the closing total.
 # Usage: run_ctest NAME DIR [NOTE [CTEST-ARGUMENTS...]]; the note follows the summary.
@@ -47,7 +50,6 @@ run_ctest main "$build"
 
 # The window-less tests again with the C library under a comma decimal: a test helper that
 # reads or writes numbers through the C locale fails here.
-tarvel_locale es_ES.UTF-8
 LC_ALL=es_ES.UTF-8 run_ctest main "$build" "window-less, LC_ALL=es_ES.UTF-8" -L windowless
 
 if [ "$package" = 1 ]; then
@@ -67,6 +69,8 @@ if [ -x "$build/bench/form_bench" ]; then
             exit 1
         fi
     done
+    # A column through conversor against awk on the same file (goal: half awk's time).
+    bash bench/cli_column.sh "$build" 200000 3
     if [ -x "$build/bench/map_probe" ]; then
         bash bench/startup.sh "$build" 3
     fi

@@ -7,6 +7,7 @@
 
 #include <bit>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -212,6 +213,32 @@ TEST(NumberText, EveryOutputReadsBackAndRendersAgainTheSame) {
             ASSERT_LE(std::fabs(*back - value), 0.00005 + 2 * ulp) << text;
         }
     }
+}
+
+// Below 2^49 the output pattern takes an exact integer path of its own; it must give the
+// general printer's digits, exact ties (odd multiples of 1/32) included.
+TEST(NumberText, QuickRenderingEqualsTheGeneralPrinter) {
+    const auto general = [](double value) {
+        char buffer[64];
+        const auto end =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4).ptr;
+        std::string text(buffer, end);
+        while (text.ends_with('0') && text[text.size() - 2] != '.') {
+            text.pop_back();
+        }
+        return text == "-0.0" ? std::string("0.0") : text;
+    };
+    std::mt19937_64 random(49);
+    const NumberText texts(kPunto);
+    for (int i = 0; i < 300000; ++i) {
+        const std::uint64_t r = random();
+        const double value =
+            i % 3 == 0 ? std::ldexp(static_cast<double>(r >> 15), -static_cast<int>(r % 90))
+            : i % 3 == 1 ? std::ldexp(static_cast<double>(2 * (r >> 40) + 1), -5)
+                         : static_cast<double>(r % 1000000000) / 10000 * (r & 1 ? -1 : 1);
+        ASSERT_EQ(texts.format(value), general(value)) << std::hexfloat << value;
+    }
+    EXPECT_EQ(texts.format(std::nextafter(0x1p49, 0)), general(std::nextafter(0x1p49, 0)));
 }
 
 TEST(NumberText, PlainTextReadsBackExactly) {

@@ -161,6 +161,7 @@ void fTarvel::recalcular(platform::TextAccess& origen, platform::ListAccess& uni
         return;
     }
 
+    resultado_ = r;
     editando = true;
     destino.setText(textos_.format(r));
     editando = false;

@@ -63,6 +63,9 @@ public:
     [[nodiscard]] bool esta_editando() const { return editando; }
     /// The number texts in force: the filter's decimal character is the one they read and write.
     [[nodiscard]] const platform::NumberText& textos() const { return textos_; }
+    /// The value the last computation that went ahead wrote into the other box, before the
+    /// output pattern rounded it to four decimals.
+    [[nodiscard]] double ultimo_resultado() const { return resultado_; }
 
 private:
     void recalcular(platform::TextAccess& origen, platform::ListAccess& unidad_origen,
@@ -77,6 +80,7 @@ private:
     char16_t sep_otro = 0;
     bool editando = false;
     platform::NumberText textos_;
+    double resultado_ = 0;
 };
 
 }  // namespace tarvel::core

@@ -1,7 +1,9 @@
 #include "platform/number_text.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <system_error>
 
 namespace tarvel::platform {
@@ -16,6 +18,37 @@ constexpr bool usableSeparator(char32_t c) {
 
 // Largest double: 309 integer digits, a sign, a point and four decimals.
 constexpr std::size_t kFormatBuffer = 330;
+
+// |value| x 10^4 rounded to nearest, ties to even, computed exactly in 64-bit integers; nothing
+// from 2^49 up, where the product may not fit. This is the common case of the output pattern,
+// several times quicker than the general printer and equal to it digit for digit.
+std::optional<std::uint64_t> tenThousandths(double value) {
+    if (!(std::fabs(value) < 0x1p49)) {
+        return std::nullopt;
+    }
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    int exponent = -1074;
+    if (biased != 0) {
+        mantissa |= std::uint64_t{1} << 52;
+        exponent = biased - 1075;
+    }
+    // value = mantissa x 2^exponent and 10^4 = 625 x 2^4, so the scaled value is
+    // (mantissa x 625) x 2^(exponent + 4); below 2^49 the exponent is at most -4.
+    const std::uint64_t product = mantissa * 625;  // below 2^63
+    const int shift = -(exponent + 4);
+    if (shift == 0) {
+        return product;
+    }
+    if (shift >= 64) {
+        return 0;  // less than half a unit
+    }
+    const std::uint64_t whole = product >> shift;
+    const std::uint64_t rest = product & ((std::uint64_t{1} << shift) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+    return whole + ((rest > half || (rest == half && (whole & 1) != 0)) ? 1 : 0);
+}
 
 }  // namespace
 
@@ -137,6 +170,28 @@ void NumberText::replaceDecimalPoint(std::string& text, std::size_t at) const {
 std::string NumberText::format(double value) const {
     if (!std::isfinite(value)) {
         return {};
+    }
+    if (const std::optional<std::uint64_t> scaled = tenThousandths(value)) {
+        char digits[24];
+        char* end = digits;
+        if (value < 0 && *scaled != 0) {
+            *end++ = '-';
+        }
+        end = std::to_chars(end, digits + sizeof digits, *scaled / 10000).ptr;
+        std::string text(digits, end);
+        text += decimal_.view();
+        unsigned fraction = static_cast<unsigned>(*scaled % 10000);
+        int kept = 4;
+        while (kept > 1 && fraction % 10 == 0) {  // one fraction digit at least
+            fraction /= 10;
+            --kept;
+        }
+        char fractionDigits[4];
+        for (int i = kept - 1; i >= 0; --i, fraction /= 10) {
+            fractionDigits[i] = static_cast<char>('0' + fraction % 10);
+        }
+        text.append(fractionDigits, static_cast<std::size_t>(kept));
+        return text;
     }
     char buffer[kFormatBuffer];
     const auto result =

@@ -4,9 +4,12 @@
 #include "platform/qt/qt_controls.h"
 #include "platform/runtime.h"
 #include "tarvel_version.h"
+#include "ui/accessibility.h"
+#include "ui/controls.h"
 #include "ui/message_line.h"
 
 #include <QApplication>
+#include <QByteArray>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
@@ -14,6 +17,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -26,6 +30,7 @@
 #include <QStringList>
 #include <QStyle>
 #include <QTransform>
+#include <QTranslator>
 
 #include <cstdint>
 
@@ -85,16 +90,23 @@ QFont msSansSerif(double points, bool bold = false) {
     return font;
 }
 
-// The bytes of an embedded file as they lie in the executable, read as little-endian numbers.
-// Both images are read from here rather than through Qt's image plugins: those would load
-// and probe every image format, decompress and convert, all before the window can show.
+// The bytes of an embedded file, read as little-endian numbers. The images are read from here
+// rather than through Qt's image plugins: those would load and probe every image format (and
+// the SVG module with them), decompress and convert, all before the window can show.
 class Embedded {
 public:
-    explicit Embedded(const QString& path) : resource_(path) {}
-    /// True when the bytes are there as stored, and [at, at + bytes) lies within them.
+    explicit Embedded(const QString& path) : resource_(path) {
+        if (resource_.isValid() && !stored()) {
+            inflated_ = resource_.uncompressedData();
+        }
+    }
+    /// True when the bytes lie in the executable as they are, for as long as it runs.
+    [[nodiscard]] bool stored() const {
+        return resource_.compressionAlgorithm() == QResource::NoCompression;
+    }
+    /// True when [at, at + bytes) lies within the file.
     [[nodiscard]] bool has(qint64 at, qint64 bytes) const {
-        return resource_.compressionAlgorithm() == QResource::NoCompression && at >= 0 &&
-               bytes >= 0 && at + bytes <= resource_.size();
+        return at >= 0 && bytes >= 0 && at + bytes <= size();
     }
     [[nodiscard]] std::uint32_t number(qint64 at, int bytes) const {
         std::uint32_t value = 0;
@@ -103,34 +115,47 @@ public:
         }
         return value;
     }
-    [[nodiscard]] const uchar* data() const { return resource_.data(); }
+    [[nodiscard]] const uchar* data() const {
+        return stored() ? resource_.data() : reinterpret_cast<const uchar*>(inflated_.constData());
+    }
+    [[nodiscard]] qint64 size() const { return stored() ? resource_.size() : inflated_.size(); }
 
 private:
     QResource resource_;
+    QByteArray inflated_;
 };
 
-// The banner's pixels where they lie, rows bottom-up as a bitmap stores them: the resource
-// is kept uncompressed, so nothing is decoded or copied at start-up, and paintEvent flips
-// the rows upright. Should it not be a plain 24-bit bitmap, it is decoded and turned over.
-QImage bannerRows() {
-    const Embedded file(kBanner);
+// A plain 24-bit bitmap's pixels, rows bottom-up as the file stores them; a null image for any
+// other kind of file. A file kept uncompressed is not copied: the image lies on its bytes.
+QImage bitmapRows(const QString& path) {
+    const Embedded file(path);
     constexpr qint64 kHeader = 54;
-    if (file.has(0, kHeader) && file.number(0, 2) == 0x4D42 /* "BM" */ &&
-        file.number(28, 2) == 24 && file.number(30, 4) == 0) {
-        const qint64 pixels = file.number(10, 4);
-        const auto width = static_cast<std::int32_t>(file.number(18, 4));
-        const auto height = static_cast<std::int32_t>(file.number(22, 4));  // > 0: bottom-up
-        const qint64 stride = (qint64{width} * 3 + 3) / 4 * 4;
-        if (width > 0 && height > 0 && file.has(pixels, stride * height)) {
-            return QImage(file.data() + pixels, width, height, stride, QImage::Format_BGR888);
-        }
+    if (!file.has(0, kHeader) || file.number(0, 2) != 0x4D42 /* "BM" */ ||
+        file.number(28, 2) != 24 || file.number(30, 4) != 0) {
+        return {};
     }
-    return QImage(kBanner).mirrored();
+    const qint64 pixels = file.number(10, 4);
+    const auto width = static_cast<std::int32_t>(file.number(18, 4));
+    const auto height = static_cast<std::int32_t>(file.number(22, 4));  // > 0: bottom-up
+    const qint64 stride = (qint64{width} * 3 + 3) / 4 * 4;
+    if (width <= 0 || height <= 0 || !file.has(pixels, stride * height)) {
+        return {};
+    }
+    const QImage rows(file.data() + pixels, width, height, stride, QImage::Format_BGR888);
+    return file.stored() ? rows : rows.copy();
+}
+
+// The banner's pixels where they lie: the resource is kept uncompressed, so nothing is
+// decoded or copied at start-up, and paintEvent flips the rows upright. Should it not be a
+// plain 24-bit bitmap, it is decoded and turned over.
+QImage bannerRows() {
+    const QImage rows = bitmapRows(kBanner);
+    return rows.isNull() ? QImage(kBanner).mirrored() : rows;
 }
 
 // The emblem: the icon file's first image, a bitmap of up to 256 colours whose mask marks
 // the see-through pixels. Any other form of icon goes to the image plugins after all.
-QIcon emblem() {
+QIcon smallEmblem() {
     const Embedded file(kIcon);
     constexpr qint64 kDirectory = 22;  // the header and the first entry
     constexpr qint64 kInfo = 40;       // the bitmap's own header
@@ -174,31 +199,24 @@ QIcon emblem() {
     return QIcon(QPixmap::fromImage(std::move(image)));
 }
 
+// The window's icon: the program file's 32-pixel emblem, and the larger renderings the menu
+// entry has, so that task switchers need not enlarge the small one.
+QIcon emblem() {
+    QIcon icon = smallEmblem();
+    for (const int size : {64, 128, 256}) {
+        const QImage rows = bitmapRows(QStringLiteral(":/emblem-%1.bmp").arg(size));
+        if (!rows.isNull()) {
+            icon.addPixmap(QPixmap::fromImage(rows.mirrored()));
+        }
+    }
+    return icon;
+}
+
 void setColour(QWidget& widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget.palette();
     palette.setColor(role, colour);
     widget.setPalette(palette);
 }
-
-// The category list always has a selection: the converter reads its current row, and a
-// row shown as unselected while it is in force would mislead. Ctrl+click and Ctrl+Space,
-// which would deselect the row in a single-selection list, do nothing here.
-class CategoryList final : public QListWidget {
-public:
-    using QListWidget::QListWidget;
-
-protected:
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
-                                                         const QEvent* event) const override {
-        const QItemSelectionModel::SelectionFlags command =
-            QListWidget::selectionCommand(index, event);
-        if (command.testFlag(QItemSelectionModel::Deselect) ||
-            command.testFlag(QItemSelectionModel::Toggle) || !index.isValid()) {
-            return QItemSelectionModel::NoUpdate;
-        }
-        return command;
-    }
-};
 
 // Names a unit list for screen readers. Windows reads the accessible name; Qt on Linux
 // gives a drop-down list its chosen item as name and finds what the list is through the
@@ -219,6 +237,20 @@ Control* place(Control* control, const char* name, const QRect& geometry, const 
     return control;
 }
 
+// The toolkit's own texts (a text box's context menu, ...) in Spanish like the rest of the
+// window, whatever language the desktop speaks. Qt's catalogue for Spanish comes with the
+// system's Qt (Debian: qt6-translations-l10n) or is deployed beside the program (Windows).
+void translateToolkit(QApplication& app) {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    auto* spanish = new QTranslator(&app);
+    if (spanish->load(QStringLiteral("qtbase_es"), folder) ||
+        spanish->load(QStringLiteral("qt_es"), folder)) {
+        QCoreApplication::installTranslator(spanish);
+    } else {
+        delete spanish;
+    }
+}
+
 }  // namespace
 
 void prepareApplication(QApplication& app) {
@@ -229,6 +261,7 @@ void prepareApplication(QApplication& app) {
     // Lets the desktop match the running window to its menu entry and icon.
     app.setDesktopFileName(QStringLiteral("conversor-unidades"));
     app.setWindowIcon(emblem());
+    translateToolkit(app);
 }
 
 fTarvelWindow::fTarvelWindow(platform::Runtime& runtime, QWidget* parent)
@@ -236,10 +269,12 @@ fTarvelWindow::fTarvelWindow(platform::Runtime& runtime, QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       runtime_(runtime) {
     loadResources();
+    registerAccessibility();  // before any control is described to a screen reader
     banner_ = bannerRows();
 
     setWindowTitle(QStringLiteral("Conversor de unidades"));
-    setWindowIcon(emblem());
+    // The application's icon when it has one, rather than decoding the emblems again.
+    setWindowIcon(QApplication::windowIcon().isNull() ? emblem() : QApplication::windowIcon());
     setFixedSize(kClientSize);
     setFont(msSansSerif(8.25));
     setColour(*this, QPalette::Window, Qt::white);
@@ -276,12 +311,12 @@ void fTarvelWindow::createControls() {
     Command1 = place(new QPushButton(QStringLiteral("Cerrar"), this), "Command1",
                      QRect(4, 248, 445, 25), arial(12, true, true));
     List1 = place(new CategoryList(this), "List1", QRect(276, 0, 177, 200), arial(8.25));
-    Combo2 = place(new QComboBox(this), "Combo2", QRect(324, 216, 97, 24), arial(9.75, true));
-    Combo1 = place(new QComboBox(this), "Combo1", QRect(108, 216, 97, 24), arial(9.75, true));
+    Combo2 = place(new UnitList(this), "Combo2", QRect(324, 216, 97, 24), arial(9.75, true));
+    Combo1 = place(new UnitList(this), "Combo1", QRect(108, 216, 97, 24), arial(9.75, true));
     // The text goes in once the box has its own font, so it is laid out only in that one.
-    UB = place(new QLineEdit(this), "UB", QRect(244, 216, 81, 24), arial(9.75, true));
+    UB = place(new ValueBox(this), "UB", QRect(244, 216, 81, 24), arial(9.75, true));
     UB->setText(QStringLiteral("Text2"));
-    UA = place(new QLineEdit(this), "UA", QRect(28, 216, 81, 24), arial(9.75, true));
+    UA = place(new ValueBox(this), "UA", QRect(28, 216, 81, 24), arial(9.75, true));
     UA->setText(QStringLiteral("Text1"));
     Label2 = place(new QLabel(QStringLiteral("="), this), "Label2", QRect(216, 216, 21, 23),
                    msSansSerif(13.5, true));
@@ -304,7 +339,10 @@ void fTarvelWindow::createControls() {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setTextFormat(Qt::PlainText);
     }
+    // Both are drawn straight on the window's white, whatever the desktop's colours: under a
+    // dark scheme the desktop's text colour is light and the "=" would vanish.
     setColour(*Label1, QPalette::WindowText, QColor(255, 0, 0));
+    setColour(*Label2, QPalette::WindowText, Qt::black);
 
     // What a screen reader says on reaching each control: the window's equation layout is
     // not seen, so each name says which side it belongs to. Label1's name is its message.

@@ -33,7 +33,8 @@ class Runtime;
 
 namespace tarvel::ui {
 
-/// Names the program and its version and gives it its icon.
+/// Names the program and its version, gives it its icon and puts the toolkit's own texts (the
+/// text boxes' context menu, ...) into Spanish. Call it before the window is built.
 void prepareApplication(QApplication& app);
 
 /// The one window of the program. Its controls are children named after their role in the
@@ -43,6 +44,8 @@ void prepareApplication(QApplication& app);
 /// fills them before the window is first shown. Closing the window or pressing "Cerrar"
 /// ends the program through the runtime.
 class fTarvelWindow : public QWidget {
+    Q_OBJECT
+
 public:
     /// Fixed client size: tall enough to show the message line under the button.
     static constexpr QSize kClientSize{455, 324};

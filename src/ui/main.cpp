@@ -1,10 +1,38 @@
 // Conversor de unidades: one window, open until "Cerrar" or its close button ends the program.
 #include "platform/qt/qt_runtime.h"
+#include "ui/command_line.h"
 #include "ui/ftarvel_window.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+// A windowed program has no console of its own on Windows; started from one, it writes there.
+void useParentConsole() {
+#ifdef _WIN32
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        SetConsoleOutputCP(CP_UTF8);
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+    }
+#endif
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    // Help, the version and a mistyped option are answered before Qt opens any display.
+    const tarvel::ui::CommandLine request = tarvel::ui::readCommandLine(argc, argv);
+    if (request.action != tarvel::ui::CommandLine::Action::OpenWindow) {
+        useParentConsole();
+        return tarvel::ui::answer(request, stdout, stderr);
+    }
     QApplication app(argc, argv);
     tarvel::ui::prepareApplication(app);
     tarvel::platform::QtRuntime runtime;

@@ -3,10 +3,18 @@
 # with the accessibility bus, Qt's AT-SPI bridge switched on, and atspi_test.py talking to
 # it. The program must end with status 0 once the test presses "Cerrar".
 #
-# Usage: run_atspi.sh path/to/conversor-unidades
+# With --orca, Orca itself listens instead (Debian 12's Orca 43, speaking Spanish into its
+# debug log, with no speech server) and orca_test.py checks what it says as keys are typed.
+#
+# Usage: run_atspi.sh [--orca] path/to/conversor-unidades
 set -euo pipefail
 
-program=${1:?usage: run_atspi.sh path/to/conversor-unidades}
+orca=0
+if [ "${1:-}" = --orca ]; then
+    orca=1
+    shift
+fi
+program=${1:?usage: run_atspi.sh [--orca] path/to/conversor-unidades}
 here=$(cd "$(dirname "$0")" && pwd)
 
 fail() {
@@ -22,6 +30,9 @@ for tool in Xvfb xdotool dbus-run-session dbus-send "$python" "$launcher"; do
         fail "$tool is missing (source scripts/deps.sh; tarvel_install test)"
 done
 "$python" -c 'import pyatspi' 2>/dev/null || fail "pyatspi is missing for $python (python3-pyatspi)"
+if [ "$orca" = 1 ]; then
+    [ -x /usr/bin/orca ] || fail "orca is missing (source scripts/deps.sh; tarvel_install test)"
+fi
 
 if [ "${1:-}" != --inside-session ]; then
     work=$(mktemp -d)
@@ -39,17 +50,21 @@ if [ "${1:-}" != --inside-session ]; then
 
     # A fresh session bus of our own; it goes away with everything on it when we return.
     status=0
-    dbus-run-session -- bash "$0" --inside-session "$program" "$work" || status=$?
+    dbus-run-session -- bash "$0" --inside-session "$program" "$work" "$orca" || status=$?
     exit "$status"
 fi
 
 # ---- Inside the private session bus --------------------------------------------------------
 program=$2
 work=$3
+orca=$4
 launcher_pid=
 app_pid=
+orca_pid=
 cleanup_session() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    # Orca ignores SIGTERM.
+    [ -n "$orca_pid" ] && kill -KILL "$orca_pid" 2>/dev/null || true
     [ -n "$launcher_pid" ] && kill "$launcher_pid" 2>/dev/null || true
     wait 2>/dev/null || true
 }
@@ -65,6 +80,26 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 
+if [ "$orca" = 1 ]; then
+    # Orca buffers its debug log; a copy of its launcher writes it line by line, so that each
+    # utterance can be waited for as it comes. No speech server is started, and its settings
+    # are its defaults, in a folder of its own.
+    sed 's/open(args.debug_file, .w.)/open(args.debug_file, "w", buffering=1)/' /usr/bin/orca \
+        >"$work/orca"
+    grep -q 'buffering=1' "$work/orca" || fail "Orca's launcher no longer opens its log as expected"
+    mkdir -p "$work/orca-settings"
+    LANG=es_ES.UTF-8 LC_ALL=es_ES.UTF-8 SPEECHD_CMD=/bin/false \
+        "$python" "$work/orca" -u "$work/orca-settings" --debug-file "$work/orca.log" \
+        >"$work/orca.out" 2>&1 &
+    orca_pid=$!
+    for _ in $(seq 200); do
+        grep -q "SPEECH OUTPUT" "$work/orca.log" 2>/dev/null && break
+        kill -0 "$orca_pid" 2>/dev/null || fail "Orca did not start: $(cat "$work/orca.out")"
+        sleep 0.1
+    done
+    grep -q "SPEECH OUTPUT" "$work/orca.log" || fail "Orca said nothing in 20 s"
+fi
+
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LC_ALL=es_ES.UTF-8 QT_QPA_PLATFORM=xcb "$program" \
     >"$work/app.log" 2>&1 &
 app_pid=$!
@@ -73,6 +108,12 @@ app_pid=$!
 window=$(timeout 15 xdotool search --sync --onlyvisible --name '^Conversor de unidades$' | head -n1) ||
     fail "no window captioned \"Conversor de unidades\" mapped"
 xdotool windowfocus --sync "$window"
+
+if [ "$orca" = 1 ]; then
+    "$python" "$here/orca_test.py" "$work/orca.log" ||
+        fail "see above"
+    exit 0
+fi
 
 "$python" "$here/atspi_test.py" || fail "see above; the program said: $(cat "$work/app.log")"
 

@@ -5,10 +5,11 @@
 # The program prints nothing and has no test hooks, so what it shows is read back as
 # pixels: the UB box is captured after each input and the captures are compared.
 #
-# Usage: run_e2e.sh path/to/conversor-unidades
+# Usage: run_e2e.sh path/to/conversor-unidades VERSION
 set -euo pipefail
 
-program=${1:?usage: run_e2e.sh path/to/conversor-unidades}
+program=${1:?usage: run_e2e.sh path/to/conversor-unidades VERSION}
+version=${2:?usage: run_e2e.sh path/to/conversor-unidades VERSION}
 for tool in Xvfb xdotool import md5sum; do
     command -v "$tool" >/dev/null || { echo "e2e: $tool is missing (source scripts/deps.sh; tarvel_install test)"; exit 1; }
 done
@@ -29,12 +30,35 @@ fail() {
     exit 1
 }
 
+# The command line is answered before any display is opened. Each row: the exit status, the
+# whole of standard output and of standard error (a * stands for any text), the arguments.
+cli() {
+    local status=$1 out=$2 err=$3
+    shift 3
+    local got=0
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@" \
+        >"$work/out" 2>"$work/err" || got=$?
+    [ "$got" = "$status" ] || fail "$* ended with status $got, not $status: $(cat "$work/err")"
+    # shellcheck disable=SC2053  # the expected texts are patterns
+    [[ $(cat "$work/out") == $out ]] || fail "$* wrote to standard output: $(cat "$work/out")"
+    # shellcheck disable=SC2053
+    [[ $(cat "$work/err") == $err ]] || fail "$* wrote to standard error: $(cat "$work/err")"
+}
+hint="Pruebe «conversor-unidades --help» para más información."
+cli 0 "conversor-unidades (Conversor de unidades) $version" "" --version
+cli 0 "conversor-unidades (Conversor de unidades) $version" "" -style Fusion -v
+cli 0 "Uso: conversor-unidades *-h, --help *-v, --version *-platform*" "" --help
+cli 2 "" "conversor-unidades: opción o argumento no reconocido: «--frobnicate»"$'\n'"$hint" \
+    --frobnicate
+cli 2 "" "conversor-unidades: *«extra»"$'\n'"$hint" -platform=xcb extra
+echo "e2e: --version, --help and a wrong option answered without a display"
+
 source "$(dirname "$0")/../../scripts/xvfb.sh"
 tarvel_start_xvfb "$work" || fail "no X server"
 echo "e2e: Xvfb on $DISPLAY"
 
-# A comma desktop: the full stop typed must come out as the comma.
-LC_ALL=es_ES.UTF-8 QT_QPA_PLATFORM=xcb "$program" >"$work/app.log" 2>&1 &
+# A comma desktop: the full stop typed must come out as the comma. Qt's own options reach Qt.
+LC_ALL=es_ES.UTF-8 "$program" -platform xcb -style=Fusion >"$work/app.log" 2>&1 &
 app_pid=$!
 
 window=$(timeout 15 xdotool search --sync --onlyvisible --name '^Conversor de unidades$' | head -n1) ||

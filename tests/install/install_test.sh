@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# What `cmake --install` puts in place, installed into a scratch prefix: the program, its
-# menu entry, its software-centre record, its icons and its licence, each checked where it
+# What `cmake --install` puts in place, installed into a scratch prefix: the program, the
+# command-line conversor and its manual page, its menu entry, its software-centre record, its icons and its licence, each checked where it
 # lands, and the whole tree checked by AppStream as a software centre would read it.
 #
 # Usage: install_test.sh path/to/build-directory
@@ -26,6 +26,12 @@ echo "install: into $root/usr:"
 (cd "$root" && find usr -type f | sort | sed 's/^/install:   /')
 
 [ -x "$root/usr/bin/conversor-unidades" ] || fail "no executable usr/bin/conversor-unidades"
+[ -x "$root/usr/bin/conversor" ] || fail "no executable usr/bin/conversor"
+figure=$(LC_ALL=C "$root/usr/bin/conversor" 1 pie m) || fail "the installed conversor failed"
+[ "$figure" = 0.3048 ] || fail "the installed conversor turned 1 pie into $figure m"
+man=$root/usr/share/man/man1/conversor.1.gz
+[ -f "$man" ] || fail "no manual page usr/share/man/man1/conversor.1.gz"
+gzip -dc "$man" | grep -q '^\.TH CONVERSOR "1"' || fail "conversor.1.gz is no manual page"
 
 entry=$root/usr/share/applications/conversor-unidades.desktop
 [ -f "$entry" ] || fail "no desktop entry"
@@ -52,4 +58,4 @@ grep -q "Validation was successful\.$" "$root/tree.log" ||
 cmp -s "$root/usr/share/doc/conversor-unidades/copyright" "$(dirname "$0")/../../LICENSE" ||
     fail "usr/share/doc/conversor-unidades/copyright is not the licence"
 
-echo "install: the entry, the metainfo, four icons and the licence are in place and valid"
+echo "install: conversor and its manual page, the entry, the metainfo, four icons and the licence are in place and valid"

@@ -3,6 +3,7 @@
 #include "catalogue/magnitudes.h"
 #include "platform/qt/qt_runtime.h"
 #include "qt/window_support.h"
+#include "ui/controls.h"
 #include "ui/ftarvel_window.h"
 
 #include <QApplication>
@@ -13,13 +14,22 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QInputMethodQueryEvent>
 #include <QListWidget>
 #include <QLocale>
+#include <QMenu>
 #include <QObject>
+#include <QPalette>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <QTestEventList>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
 
 namespace {
 
@@ -37,6 +47,30 @@ constexpr int kCm = 1;
 constexpr int kPulg = 5;
 constexpr int kKm = 6;
 constexpr int kMillas = 7;
+constexpr int kMilla2 = 7;
+
+/// Contrast of two colours as WCAG defines it: 1 (alike) to 21 (black on white).
+double contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) +
+               0.0722 * linear(c.blueF());
+    };
+    const double first = luminance(a);
+    const double second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
+/// A dark desktop scheme: light text on dark controls, as a dark theme gives.
+QPalette darkDesktop() {
+    QPalette dark(QColor(53, 53, 53), QColor(42, 42, 42));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    return dark;
+}
 
 /// A number written with a full stop, as the given locale shows it.
 QString shown(const QLocale& locale, QString number) {
@@ -148,10 +182,12 @@ private slots:
     void geometry();
     void fonts_data();
     void fonts();
+    void colours_data();
     void colours();
     void bannerAtNaturalSizeFromTheCorner();
     void fixedWindowWithOnlyACloseButton();
     void programIdentity();
+    void toolkitTextsAreSpanish();
 
     // Focus
     void focusStartsInUA();
@@ -169,11 +205,17 @@ private slots:
     void categoryListKeepsItsSelection();
     void unitListsTakeNoTypedText();
 
+    // Numbers in the value boxes
+    void writtenNumbersShowTheirStart();
+    void doubleClickTakesTheWholeNumber_data();
+    void doubleClickTakesTheWholeNumber();
+
     // The key filter
     void keys_data();
     void keys();
     void keysAsX11SendsThem_data();
     void keysAsX11SendsThem();
+    void noInputMethodBypassesTheFilter();
 
     // Ending
     void enterAndEscapeNeverPressCerrar_data();
@@ -258,12 +300,32 @@ void WindowTest::fonts() {
     QCOMPARE(used.italic(), italic);
 }
 
+void WindowTest::colours_data() {
+    QTest::addColumn<QPalette>("desktop");
+    QTest::newRow("light desktop") << QApplication::style()->standardPalette();
+    QTest::newRow("dark desktop") << darkDesktop();
+}
+
 void WindowTest::colours() {
+    QFETCH(QPalette, desktop);
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(desktop);
+    const auto restore = qScopeGuard([&before] { QApplication::setPalette(before); });
     Program p;
+    QVERIFY(p.showActive());
     // An empty box puts a message into the label.
     p.UA()->clear();
     QVERIFY(!p.Label1()->text().isEmpty());
     const QImage shot = p.window.grab().toImage();
+    const auto pixels = [&shot](const QRect& area) {
+        QList<QColor> found;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                found << shot.pixelColor(x, y);
+            }
+        }
+        return found;
+    };
 
     // A row of the list that is not selected, away from its text.
     const QListWidget* list = p.List1();
@@ -273,21 +335,50 @@ void WindowTest::colours() {
              QColor(128, 0, 0));
     QCOMPARE(list->palette().color(QPalette::Text), QColor(Qt::white));
 
-    // The message is written in red.
-    int red = 0;
-    const QRect label = p.Label1()->geometry();
-    for (int y = label.top(); y <= label.bottom(); ++y) {
-        for (int x = label.left(); x <= label.right(); ++x) {
-            const QColor c = shot.pixelColor(x, y);
-            red += c.red() >= 200 && c.green() <= 60 && c.blue() <= 60 ? 1 : 0;
-        }
+    // The message in exactly its red, whatever the desktop's colours. Smoothed strokes blend
+    // that red into the white, so every pixel lies on the line from white to (255, 0, 0), and
+    // the strokes' inked cores come close to its end.
+    QCOMPARE(p.Label1()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    int inked = 255;
+    for (const QColor& c : pixels(p.Label1()->geometry())) {
+        QVERIFY2(c.red() == 255 && c.green() == c.blue(), qPrintable(c.name()));
+        inked = std::min(inked, c.green());
     }
-    QVERIFY2(red > 20, qPrintable(QStringLiteral("%1 red pixels in the message").arg(red)));
+    QVERIFY2(inked <= 16, qPrintable(QStringLiteral("strokes no stronger than %1").arg(inked)));
+
+    // The "=" stands on the window's white: its strokes must read on white.
+    QList<QColor> equals = pixels(p.control<QLabel>("Label2")->geometry());
+    const QColor darkest = *std::min_element(equals.begin(), equals.end(), [](auto& a, auto& b) {
+        return a.lightnessF() < b.lightnessF();
+    });
+    QVERIFY2(contrast(darkest, Qt::white) >= 4.5,
+             qPrintable(QStringLiteral("the = is %1 on white").arg(darkest.name())));
+
+    // The value boxes keep the desktop's colours, which read on each other.
+    for (const QLineEdit* box : {p.UA(), p.UB()}) {
+        QCOMPARE(box->palette().color(QPalette::Base), desktop.color(QPalette::Base));
+        QCOMPARE(box->palette().color(QPalette::Text), desktop.color(QPalette::Text));
+        QVERIFY(contrast(desktop.color(QPalette::Text), desktop.color(QPalette::Base)) >= 4.5);
+    }
 
     // White under the banner, between the middle row and the button, and around the label.
     for (const QPoint at : {QPoint(2, 210), QPoint(450, 244), QPoint(100, 310), QPoint(450, 320)}) {
         QCOMPARE(shot.pixelColor(at), QColor(Qt::white));
     }
+
+    // The keyboard in the category list shows as white on the current row's edge.
+    const auto whiteOnTopEdge = [&p] {
+        const QImage list = p.List1()->viewport()->grab().toImage();
+        const QRect row = p.List1()->visualItemRect(p.List1()->currentItem());
+        int white = 0;
+        for (int x = row.left(); x <= row.right(); ++x) {
+            white += list.pixelColor(x, row.top()) == QColor(Qt::white) ? 1 : 0;
+        }
+        return white;
+    };
+    QCOMPARE(whiteOnTopEdge(), 0);
+    p.List1()->setFocus();
+    QVERIFY(whiteOnTopEdge() > p.List1()->visualItemRect(p.List1()->currentItem()).width() / 4);
 }
 
 void WindowTest::bannerAtNaturalSizeFromTheCorner() {
@@ -339,9 +430,31 @@ void WindowTest::fixedWindowWithOnlyACloseButton() {
 void WindowTest::programIdentity() {
     Program p;
     QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.00"));
-    QCOMPARE(p.window.windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
+    // The program file's 32-pixel emblem and, for task switchers, the menu entry's larger ones.
+    const QIcon icon = p.window.windowIcon();
+    QCOMPARE(icon.availableSizes(),
+             (QList<QSize>{QSize(32, 32), QSize(64, 64), QSize(128, 128), QSize(256, 256)}));
+    for (const int size : {64, 128, 256}) {
+        const QImage entry(QStringLiteral(RESOURCES_DIR "/icons/hicolor/%1x%1/apps/"
+                                          "conversor-unidades.png").arg(size));
+        QCOMPARE(icon.pixmap(size).toImage().convertToFormat(QImage::Format_RGB32),
+                 entry.convertToFormat(QImage::Format_RGB32));
+    }
     QCOMPARE(p.Command1()->text(), QStringLiteral("Cerrar"));
     QCOMPARE(p.control<QLabel>("Label2")->text(), QStringLiteral("="));
+}
+
+void WindowTest::toolkitTextsAreSpanish() {
+    Program p;
+    const std::unique_ptr<QMenu> menu(p.UA()->createStandardContextMenu());
+    QStringList texts;
+    for (const QAction* action : menu->actions()) {
+        if (!action->isSeparator()) {
+            texts << action->text().section(QLatin1Char('\t'), 0, 0);  // without the shortcut
+        }
+    }
+    QCOMPARE(texts, (QStringList{"&Deshacer", "&Rehacer", "Cor&tar", "&Copiar", "&Pegar",
+                                 "Borrar", "Seleccionar todo"}));
 }
 
 // ---- Focus ------------------------------------------------------------------------------
@@ -546,6 +659,65 @@ void WindowTest::unitListsTakeNoTypedText() {
     QVERIFY(items(combo).contains(combo->currentText()));
 }
 
+// ---- Numbers in the value boxes ---------------------------------------------------------
+
+void WindowTest::writtenNumbersShowTheirStart() {
+    Program p(kComa);
+    QVERIFY(p.showActive());
+    p.chooseCategory(kArea, true);
+    Program::chooseUnit(p.Combo1(), kMilla2, true);
+    Program::enter(p.UA(), QStringLiteral("1"), true);
+    QLineEdit* ub = p.UB();
+    QCOMPARE(ub->text(), shown(kComa, "2589988.1103"));
+    QCOMPARE(ub->cursorPosition(), 0);
+
+    // UB looks like a box of its kind showing that text from its start, and unlike one that
+    // shows its end: the text is wider than the box, and its first digit is in view.
+    QLineEdit reference(&p.window);
+    reference.setGeometry(ub->geometry());
+    reference.setFont(ub->font());
+    reference.setText(ub->text());
+    reference.setCursorPosition(0);
+    QCOMPARE(ub->grab().toImage(), reference.grab().toImage());
+    reference.setCursorPosition(static_cast<int>(ub->text().size()));
+    QVERIFY(ub->grab().toImage() != reference.grab().toImage());
+
+    // The box being typed in keeps its caret where the user put it.
+    QLineEdit* ua = p.UA();
+    QTest::keyClicks(ua, QStringLiteral("234"));
+    QTest::keyClick(ua, Qt::Key_Left);
+    QTest::keyClick(ua, Qt::Key_Left);
+    QTest::keyClick(ua, Qt::Key_5);
+    QCOMPARE(ua->text(), QStringLiteral("12534"));
+    QCOMPARE(ua->cursorPosition(), 3);
+    QCOMPARE(ub->cursorPosition(), 0);
+}
+
+void WindowTest::doubleClickTakesTheWholeNumber_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("at");  ///< the character clicked
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("comma number, on its first digit") << "12,5" << 0 << "12,5";
+    QTest::newRow("comma number, on its last digit") << "12,5" << 3 << "12,5";
+    QTest::newRow("on the separator") << "2589988,1103" << 7 << "2589988,1103";
+    QTest::newRow("negative, full stop") << "-17.7792" << 5 << "-17.7792";
+    QTest::newRow("pasted words stay words") << "12 ab" << 4 << "ab";
+    QTest::newRow("a number beside a word") << "12 ab" << 1 << "12";
+}
+
+void WindowTest::doubleClickTakesTheWholeNumber() {
+    QFETCH(QString, text);
+    QFETCH(int, at);
+    QFETCH(QString, selected);
+    Program p;
+    QVERIFY(p.showActive());
+    auto* box = qobject_cast<tarvel::ui::ValueBox*>(p.UA());
+    QVERIFY(box != nullptr);
+    box->setText(text);
+    QTest::mouseDClick(box, Qt::LeftButton, Qt::NoModifier, box->characterRect(at).center());
+    QCOMPARE(box->selectedText(), selected);
+}
+
 // ---- The key filter ---------------------------------------------------------------------
 
 void WindowTest::keys_data() {
@@ -643,6 +815,9 @@ void WindowTest::keysAsX11SendsThem_data() {
     QTest::newRow("Tab with the text TAB")
         << int(Qt::Key_Tab) << Qt::KeyboardModifiers() << QStringLiteral("\t") << "12" << 0
         << "UB";
+    // A dead key and a letter composed by the keyboard layout arrive as one typed character.
+    QTest::newRow("a composed é") << int(Qt::Key_Eacute) << Qt::KeyboardModifiers()
+                                   << QStringLiteral("é") << "12" << 1 << "UA";
     QTest::newRow("Backspace with the text BS")
         << int(Qt::Key_Backspace) << Qt::KeyboardModifiers() << QStringLiteral("\b") << "2" << 0
         << "UA";
@@ -667,6 +842,18 @@ void WindowTest::keysAsX11SendsThem() {
     QCOMPARE(ua->text(), after);
     QCOMPARE(p.runtime.beeps, beeps);
     QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+}
+
+void WindowTest::noInputMethodBypassesTheFilter() {
+    // An input method hands its text to a box that accepts one, past every key event.
+    Program p;
+    QVERIFY(p.showActive());
+    for (QLineEdit* box : {p.UA(), p.UB()}) {
+        box->setFocus();
+        QInputMethodQueryEvent query(Qt::ImEnabled);
+        QApplication::sendEvent(box, &query);
+        QVERIFY2(!query.value(Qt::ImEnabled).toBool(), qPrintable(box->objectName()));
+    }
 }
 
 // ---- Ending -----------------------------------------------------------------------------

@@ -1,5 +1,5 @@
-// Regenerates the converter's artwork: the window banner, the legacy .ico and
-// the hicolor PNG icons for desktop integration.
+// Regenerates the converter's artwork: the window banner, the legacy .ico, the
+// hicolor PNG icons for desktop integration and the window's larger emblems.
 //
 //   make_resources <output directory>
 //
@@ -84,6 +84,12 @@ int main(int argc, char** argv) {
                                             : QStringLiteral("no se puede escribir %1").arg(path),
                     path) &&
              ok;
+        // The window's own copy of the larger sizes: a plain bitmap it reads without Qt's
+        // image plugins.
+        if (size > 32) {
+            const QString bmp = dir.filePath(QStringLiteral("emblem-%1.bmp").arg(size));
+            ok = report(writeBmp24(image, bmp), bmp) && ok;
+        }
     }
     return ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_controls.h"
 
 #include <QComboBox>
+#include <QInputMethodQueryEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -117,7 +118,7 @@ template class ItemListAccess<QComboBox>;
 // ---- LineEditAccess --------------------------------------------------------------------
 
 LineEditAccess::LineEditAccess(QLineEdit& box) : box_(&box) {
-    // An input method would deliver text past the key filter.
+    // An input method would deliver text past the key filter (see KeyFilter too).
     box.setAttribute(Qt::WA_InputMethodEnabled, false);
     box.installEventFilter(&filter_);
     changed_ = QObject::connect(&box, &QLineEdit::textChanged, &box, [this](const QString&) {
@@ -143,10 +144,26 @@ void LineEditAccess::setText(std::string_view text) {
     const QString wanted = toQString(text);
     if (wanted != box_->text()) {
         box_->setText(wanted);  // textChanged runs the change handler now
+        // Shown from its first character, as a native box shows a text set into it: a number
+        // wider than the box is cut at the right, never losing its leading digits from view.
+        if (box_) {
+            box_->setCursorPosition(0);
+        }
     }
 }
 
 bool LineEditAccess::KeyFilter::eventFilter(QObject* watched, QEvent* event) {
+    // An input method would hand its text to the box past every key. The widget attribute
+    // alone does not turn one away: a text box still answers that it accepts one, and that
+    // answer is what the input method asks for.
+    if (event->type() == QEvent::InputMethodQuery) {
+        auto* query = static_cast<QInputMethodQueryEvent*>(event);
+        if (query->queries() == Qt::ImEnabled) {
+            query->setValue(Qt::ImEnabled, false);
+            query->accept();
+            return true;
+        }
+    }
     if (event->type() != QEvent::KeyPress || !owner_.keyPress_) {
         return QObject::eventFilter(watched, event);
     }

@@ -1,0 +1,24 @@
+// The window program's command line: its own two options, and Qt's, which are left to Qt.
+// Read before Qt starts, so that asking for help or the version needs no display.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace tarvel::ui {
+
+struct CommandLine {
+    enum class Action { OpenWindow, ShowHelp, ShowVersion, Refuse };
+    Action action = Action::OpenWindow;
+    std::string refused;  ///< the argument refused, with Action::Refuse
+};
+
+/// Our options are -h/--help and -v/--version. Qt's own (-platform xcb, -style=Fusion,
+/// -reverse, ...) pass to Qt untouched; anything else is refused.
+[[nodiscard]] CommandLine readCommandLine(int argc, const char* const argv[]);
+
+/// Prints what was asked for (help or version on `out`, a refusal on `err`) and gives the exit
+/// status: 0, or 2 for a refusal. Not for Action::OpenWindow.
+int answer(const CommandLine& request, std::FILE* out, std::FILE* err);
+
+}  // namespace tarvel::ui

@@ -1,0 +1,131 @@
+#include "ui/controls.h"
+
+#include <QAccessible>
+#include <QAccessibleEvent>
+#include <QFocusEvent>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+
+namespace tarvel::ui {
+namespace {
+
+// Tells assistive technology that the keyboard now works on one item of a list: screen
+// readers speak the item. Queued, so that it follows the event the toolkit itself sends for
+// the list taking the focus, and is not overtaken by it.
+void presentItemLater(QWidget* list, int row) {
+    if (!QAccessible::isActive() || row < 0) {
+        return;
+    }
+    QTimer::singleShot(0, list, [list, row] {
+        if (!list->hasFocus()) {
+            return;
+        }
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(list);
+        if (iface == nullptr || row >= iface->childCount()) {
+            return;
+        }
+        QAccessibleEvent focus(iface->child(row), QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    });
+}
+
+// What a double click takes as one number: digits, signs, either separator and the spaces
+// some desktops group digits with.
+bool partOfNumber(QChar c) {
+    return c.isDigit() || c == u'-' || c == u'+' || c == u'.' || c == u',' ||
+           c == QChar(0x00A0) || c == QChar(0x202F) || c == u'\'';
+}
+
+}  // namespace
+
+// ---- CategoryList --------------------------------------------------------------------------
+
+// The list always has a selection: the converter reads its current row, and a row shown as
+// unselected while it is in force would mislead. Ctrl+click and Ctrl+Space, which would
+// deselect the row in a single-selection list, do nothing here.
+QItemSelectionModel::SelectionFlags CategoryList::selectionCommand(const QModelIndex& index,
+                                                                   const QEvent* event) const {
+    const QItemSelectionModel::SelectionFlags command =
+        QListWidget::selectionCommand(index, event);
+    if (command.testFlag(QItemSelectionModel::Deselect) ||
+        command.testFlag(QItemSelectionModel::Toggle) || !index.isValid()) {
+        return QItemSelectionModel::NoUpdate;
+    }
+    return command;
+}
+
+void CategoryList::focusInEvent(QFocusEvent* event) {
+    QListWidget::focusInEvent(event);
+    presentItemLater(this, currentRow());
+}
+
+void CategoryList::paintEvent(QPaintEvent* event) {
+    QListWidget::paintEvent(event);
+    // The style's own focus mark is drawn in the highlight colour and all but vanishes on the
+    // dark red; a white frame round the current row shows where the keyboard is.
+    if (!hasFocus() || currentItem() == nullptr) {
+        return;
+    }
+    QPainter painter(viewport());
+    painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+    painter.drawRect(visualItemRect(currentItem()).adjusted(0, 0, -1, -1));
+}
+
+// ---- UnitList ------------------------------------------------------------------------------
+
+UnitList::UnitList(QWidget* parent) : QComboBox(parent) {
+    connect(this, &QComboBox::currentIndexChanged, this, [this](int row) {
+        if (hasFocus()) {
+            presentItemLater(this, row);
+        }
+    });
+}
+
+void UnitList::focusInEvent(QFocusEvent* event) {
+    QComboBox::focusInEvent(event);
+    presentItemLater(this, currentIndex());
+}
+
+// ---- ValueBox ------------------------------------------------------------------------------
+
+QRect ValueBox::characterRect(int offset) const {
+    const QString shown = text();
+    if (offset < 0 || offset >= shown.size()) {
+        return {};
+    }
+    // The caret is the one place whose position the box tells; the text's origin, scrolled
+    // or not, follows from it.
+    const QFontMetrics metrics = fontMetrics();
+    const QRect caret = cursorRect();
+    const int origin = caret.center().x() - metrics.horizontalAdvance(shown.left(cursorPosition()));
+    return {origin + metrics.horizontalAdvance(shown.left(offset)), caret.top(),
+            metrics.horizontalAdvance(shown.at(offset)), caret.height()};
+}
+
+void ValueBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QLineEdit::mouseDoubleClickEvent(event);  // keeps triple click and word-wise drag
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    const QString shown = text();
+    const int at = cursorPositionAt(event->position().toPoint());
+    // The character under the pointer, or the one before it at the end of the text.
+    qsizetype start = at < shown.size() ? at : at - 1;
+    if (start < 0 || !partOfNumber(shown[start])) {
+        return;
+    }
+    qsizetype end = start + 1;
+    while (start > 0 && partOfNumber(shown[start - 1])) {
+        --start;
+    }
+    while (end < shown.size() && partOfNumber(shown[end])) {
+        ++end;
+    }
+    // Selected from its end back to its start, so that the caret, and with it the view, stands
+    // at the first digit: a long number keeps its leading digits in sight.
+    setSelection(static_cast<int>(end), static_cast<int>(start - end));
+}
+
+}  // namespace tarvel::ui
