@@ -5,6 +5,7 @@
 #include "platform/number_text.h"
 
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -45,8 +46,10 @@ inline std::string escaped(std::string_view text) {
 
 [[noreturn]] inline void fail(const platform::NumberText& texts, const char* what,
                               std::string_view text, double value = NAN) {
-    std::fprintf(stderr, "\n%s setting: %s\n  text \"%s\"\n  value %.17g (bits %016llx)\n",
-                 settingName(texts), what, escaped(text).c_str(), value,
+    char shown[32] = {};  // not printf's %g, which follows the C library's locale
+    std::to_chars(shown, shown + sizeof shown - 1, value);
+    std::fprintf(stderr, "\n%s setting: %s\n  text \"%s\"\n  value %s (bits %016llx)\n",
+                 settingName(texts), what, escaped(text).c_str(), shown,
                  static_cast<unsigned long long>(std::bit_cast<std::uint64_t>(value)));
     std::abort();
 }

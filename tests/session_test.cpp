@@ -147,7 +147,7 @@ private:
         }
         if (roll < 77) {  // no ASCII digits at all, or broken UTF-8
             constexpr const char* kForeign[] = {"\u0661\u0662", "\u00BD", "\u00F1",
-                                                "\u20AC5",      "\uFF15", "\u2212" "3",
+                                                "\u20AC5",      "\uFF15", "\u22123",
                                                 "\u00BA",       "\xFF",   "\xE2\x80"};
             return kForeign[below(static_cast<int>(std::size(kForeign)))];
         }

@@ -76,12 +76,13 @@ QFont arial(double points, bool bold = false, bool italic = false) {
     return font;
 }
 
-// MS Sans Serif, or its outline successor on Windows; elsewhere Liberation Sans, which has
-// the same size and weight and near enough the same widths.
+// MS Sans Serif, or its outline successor on Windows (Qt may not list the bitmap face, and
+// may not list either), then Arial; elsewhere Liberation Sans, which has the same size and
+// weight and near enough the same widths.
 QFont msSansSerif(double points, bool bold = false) {
     static const QString family =
         firstInstalled({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                        QStringLiteral("Liberation Sans")});
+                        QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     QFont font(family);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);

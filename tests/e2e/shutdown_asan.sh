@@ -9,7 +9,7 @@ set -euo pipefail
 
 program=${1:?usage: shutdown_asan.sh path/to/conversor-unidades path/to/send_close}
 send_close=${2:?usage: shutdown_asan.sh path/to/conversor-unidades path/to/send_close}
-for tool in Xvfb xdotool import md5sum ldd; do
+for tool in Xvfb xdotool import md5sum nm; do
     command -v "$tool" >/dev/null || { echo "shutdown: $tool is missing (source scripts/deps.sh; tarvel_install test)"; exit 1; }
 done
 
@@ -30,7 +30,9 @@ fail() {
     exit 1
 }
 
-[[ "$(ldd "$program")" == *libasan* ]] || fail "$program is not built with AddressSanitizer (configure with -DTARVEL_SANITIZE=ON)"
+# GCC links the sanitizer runtime as a library, clang into the program; either way the
+# program's dynamic symbols name its entry.
+[[ "$(nm -D "$program")" == *" __asan_init"* ]] || fail "$program is not built with AddressSanitizer (configure with -DTARVEL_SANITIZE=ON)"
 
 source "$(dirname "$0")/../../scripts/xvfb.sh"
 tarvel_start_xvfb "$work" || fail "no X server"

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 
+#include <clocale>
 #include <memory>
 
 namespace tarvel::testing {
@@ -97,6 +98,7 @@ TEST(QtAdapters, ALabelKeepsItsCaptionAsPlainUtf8) {
 }  // namespace tarvel::testing
 
 int main(int argc, char* argv[]) {
+    std::setlocale(LC_ALL, "");  // as QApplication does on Unix, on every system
     // Widgets need an application object, and these tests need no display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -272,7 +272,7 @@ void WindowTest::fonts_data() {
     QTest::addColumn<bool>("italic");
     // Arial, or its metric twin; MS Sans Serif, or a face of the same size and weight.
     const QStringList arial{"Arial", "Liberation Sans"};
-    const QStringList msSans{"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans"};
+    const QStringList msSans{"MS Sans Serif", "Microsoft Sans Serif", "Arial", "Liberation Sans"};
     QTest::newRow("List1") << "List1" << arial << 8.25 << 11 << false << false;
     QTest::newRow("Combo1") << "Combo1" << arial << 9.75 << 13 << true << false;
     QTest::newRow("Combo2") << "Combo2" << arial << 9.75 << 13 << true << false;
