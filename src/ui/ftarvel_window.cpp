@@ -29,6 +29,7 @@
 #include <QScreen>
 #include <QStringList>
 #include <QStyle>
+#include <QTimer>
 #include <QTransform>
 #include <QTranslator>
 
@@ -125,10 +126,9 @@ private:
     QByteArray inflated_;
 };
 
-// A plain 24-bit bitmap's pixels, rows bottom-up as the file stores them; a null image for any
-// other kind of file. A file kept uncompressed is not copied: the image lies on its bytes.
-QImage bitmapRows(const QString& path) {
-    const Embedded file(path);
+// A plain 24-bit bitmap's pixels, rows bottom-up as the file stores them, lying on the file's
+// bytes; a null image for any other kind of file.
+QImage bitmapRows(const Embedded& file) {
     constexpr qint64 kHeader = 54;
     if (!file.has(0, kHeader) || file.number(0, 2) != 0x4D42 /* "BM" */ ||
         file.number(28, 2) != 24 || file.number(30, 4) != 0) {
@@ -141,16 +141,40 @@ QImage bitmapRows(const QString& path) {
     if (width <= 0 || height <= 0 || !file.has(pixels, stride * height)) {
         return {};
     }
-    const QImage rows(file.data() + pixels, width, height, stride, QImage::Format_BGR888);
-    return file.stored() ? rows : rows.copy();
+    return {file.data() + pixels, width, height, stride, QImage::Format_BGR888};
 }
 
 // The banner's pixels where they lie: the resource is kept uncompressed, so nothing is
 // decoded or copied at start-up, and paintEvent flips the rows upright. Should it not be a
 // plain 24-bit bitmap, it is decoded and turned over.
 QImage bannerRows() {
-    const QImage rows = bitmapRows(kBanner);
-    return rows.isNull() ? QImage(kBanner).mirrored() : rows;
+    const Embedded file(kBanner);
+    const QImage rows = bitmapRows(file);
+    if (rows.isNull()) {
+        return QImage(kBanner).mirrored();
+    }
+    return file.stored() ? rows : rows.copy();
+}
+
+// A larger emblem, upright, in the 32-bit form a pixmap keeps, made in one pass: going through
+// the toolkit's general conversions would cost more than reading it.
+QImage largeEmblem(int size) {
+    const Embedded file(QStringLiteral(":/emblem-%1.bmp").arg(size));
+    const QImage rows = bitmapRows(file);
+    if (rows.isNull()) {
+        return {};
+    }
+    const int width = rows.width();
+    const int height = rows.height();
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        const uchar* in = rows.constScanLine(height - 1 - y);
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x, in += 3) {
+            out[x] = qRgb(in[2], in[1], in[0]);  // stored blue first
+        }
+    }
+    return image;
 }
 
 // The emblem: the icon file's first image, a bitmap of up to 256 colours whose mask marks
@@ -204,9 +228,8 @@ QIcon smallEmblem() {
 QIcon emblem() {
     QIcon icon = smallEmblem();
     for (const int size : {64, 128, 256}) {
-        const QImage rows = bitmapRows(QStringLiteral(":/emblem-%1.bmp").arg(size));
-        if (!rows.isNull()) {
-            icon.addPixmap(QPixmap::fromImage(rows.mirrored()));
+        if (QImage image = largeEmblem(size); !image.isNull()) {
+            icon.addPixmap(QPixmap::fromImage(std::move(image)));
         }
     }
     return icon;
@@ -260,7 +283,10 @@ void prepareApplication(QApplication& app) {
         QString::fromUtf8(kVersion.data(), static_cast<qsizetype>(kVersion.size())));
     // Lets the desktop match the running window to its menu entry and icon.
     app.setDesktopFileName(QStringLiteral("conversor-unidades"));
-    app.setWindowIcon(emblem());
+    // The 32-pixel emblem at once. The larger ones cost more to read and to hand to the desktop
+    // than the rest of start-up: they follow once the window is on its way, a moment later.
+    app.setWindowIcon(smallEmblem());
+    QTimer::singleShot(0, &app, [&app] { app.setWindowIcon(emblem()); });
     translateToolkit(app);
 }
 
@@ -273,8 +299,11 @@ fTarvelWindow::fTarvelWindow(platform::Runtime& runtime, QWidget* parent)
     banner_ = bannerRows();
 
     setWindowTitle(QStringLiteral("Conversor de unidades"));
-    // The application's icon when it has one, rather than decoding the emblems again.
-    setWindowIcon(QApplication::windowIcon().isNull() ? emblem() : QApplication::windowIcon());
+    // A window without an icon of its own shows the application's; setting that again would
+    // only send it to the desktop twice.
+    if (QApplication::windowIcon().isNull()) {
+        setWindowIcon(emblem());
+    }
     setFixedSize(kClientSize);
     setFont(msSansSerif(8.25));
     setColour(*this, QPalette::Window, Qt::white);
