@@ -10,7 +10,9 @@ MessageLineAccess::MessageLineAccess(MessageLine& line) : LabelAccess(line), lin
 
 void MessageLineAccess::setCaption(std::string_view caption) {
     LabelAccess::setCaption(caption);
-    if (pending_ || !line_) {
+    // Nothing to look at later while the line shows what stood last; most computations write
+    // the empty line over the empty line.
+    if (pending_ || !line_ || line_->text() == settled_) {
         return;
     }
     // Runs once the event that wrote the message has been handled.
