@@ -3,7 +3,7 @@
 #include "catalogue/magnitudes.h"
 #include "cli/nombres.h"
 #include "core/ftarvel.h"
-#include "platform/windowless.h"
+#include "core/windowless_program.h"
 #include "tarvel_version.h"
 
 #include <algorithm>
@@ -79,16 +79,15 @@ Ejemplos:
 
 class Formulario {
 public:
-    explicit Formulario(platform::NumberLocale locale)
-        : runtime_(locale), form_({List1_, Combo1_, Combo2_, UA_, UB_, Label1_}, runtime_) {}
+    explicit Formulario(platform::NumberLocale locale) : programa_(locale) {}
 
-    [[nodiscard]] const core::fTarvel& form() const { return form_; }
+    [[nodiscard]] const core::fTarvel& form() const { return *programa_.form; }
 
     /// The quantity, then the unit of UA, then that of UB, as the user picks them.
     void elegir(int magnitud, int origen, int destino) {
-        List1_.setSelectedIndex(magnitud);
-        Combo1_.setSelectedIndex(origen);
-        Combo2_.setSelectedIndex(destino);
+        programa_.List1.setSelectedIndex(magnitud);
+        programa_.Combo1.setSelectedIndex(origen);
+        programa_.Combo2.setSelectedIndex(destino);
     }
 
     /// Puts `valor` into UA as the user would and appends to `salida` what UB then shows
@@ -97,27 +96,19 @@ public:
         // Writing the text a box already holds raises nothing, and what UB and Label1 show
         // then came from an earlier computation, maybe UB_Change's during the unit choice.
         // A different text first makes this value's own computation run.
-        if (UA_.text() == valor) {
-            UA_.setText(valor.empty() ? "-" : "");
+        if (programa_.UA.text() == valor) {
+            programa_.UA.setText(valor.empty() ? "-" : "");
         }
-        UA_.setText(valor);
-        std::string mensaje = Label1_.caption();
+        programa_.UA.setText(valor);
+        std::string mensaje = programa_.Label1.caption();
         if (mensaje.empty()) {
-            salida += exacto ? form_.textos().plainText(form_.ultimo_resultado()) : UB_.text();
+            salida += exacto ? form().textos().plainText(form().ultimo_resultado()) : programa_.UB.text();
         }
         return mensaje;
     }
 
 private:
-    // Declared before the form, which goes first and unwires itself.
-    platform::WindowlessList List1_;
-    platform::WindowlessList Combo1_;
-    platform::WindowlessList Combo2_;
-    platform::WindowlessText UA_{"Text1"};
-    platform::WindowlessText UB_{"Text2"};
-    platform::WindowlessLabel Label1_;
-    platform::WindowlessRuntime runtime_;
-    core::fTarvel form_;
+    core::WindowlessProgram programa_;
 };
 
 // ---------------------------------------------------------------------------------------

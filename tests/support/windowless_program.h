@@ -1,11 +1,10 @@
-// The whole program without a window: the form over windowless controls.
+// The whole program without a window, with the locales and helpers the tests use.
 #pragma once
 
-#include "core/ftarvel.h"
-#include "platform/windowless.h"
+#include "core/windowless_program.h"
 
-#include <memory>
 #include <string>
+#include <string_view>
 
 namespace tarvel::testing {
 
@@ -21,21 +20,9 @@ inline std::string localeName(const platform::NumberLocale& l) {
     return l == kComa ? "Comma" : "CommaNarrowSpace";
 }
 
-struct WindowlessProgram {
+struct WindowlessProgram : core::WindowlessProgram {
     explicit WindowlessProgram(platform::NumberLocale locale = kPunto)
-        : runtime(locale),
-          form(std::make_unique<core::fTarvel>(
-              core::Controles{List1, Combo1, Combo2, UA, UB, Label1}, runtime)) {}
-
-    // Declared before the form, so the form goes first and unwires itself.
-    platform::WindowlessList List1;
-    platform::WindowlessList Combo1;
-    platform::WindowlessList Combo2;
-    platform::WindowlessText UA{"Text1"};
-    platform::WindowlessText UB{"Text2"};
-    platform::WindowlessLabel Label1;
-    platform::WindowlessRuntime runtime;
-    std::unique_ptr<core::fTarvel> form;
+        : core::WindowlessProgram(locale) {}
 
     /// Types each character of `keys` (ASCII) into a box, through the key filter.
     static void type(platform::WindowlessText& box, std::string_view keys) {
