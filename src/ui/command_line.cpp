@@ -49,7 +49,7 @@ const QtOption* qtOption(std::string_view arg, bool& valueAttached) {
 
 }  // namespace
 
-CommandLine readCommandLine(int argc, const char* const argv[]) {
+CommandLine readCommandLine(int argc, const char* const argv[], Toolkit toolkit) {
     CommandLine request;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -62,7 +62,9 @@ CommandLine readCommandLine(int argc, const char* const argv[]) {
             return request;
         }
         bool valueAttached = false;
-        if (const QtOption* option = qtOption(arg, valueAttached)) {
+        const QtOption* option =
+            toolkit == Toolkit::Qt ? qtOption(arg, valueAttached) : nullptr;
+        if (option != nullptr) {
             if (option->takesValue && !valueAttached) {
                 ++i;  // its value, whatever it looks like
             }
@@ -75,7 +77,7 @@ CommandLine readCommandLine(int argc, const char* const argv[]) {
     return request;
 }
 
-int answer(const CommandLine& request, std::FILE* out, std::FILE* err) {
+int answer(const CommandLine& request, std::FILE* out, std::FILE* err, Toolkit toolkit) {
     switch (request.action) {
     case CommandLine::Action::ShowHelp:
         std::fprintf(out,
@@ -83,9 +85,13 @@ int answer(const CommandLine& request, std::FILE* out, std::FILE* err) {
                      "Abre el conversor de unidades para climatización, calefacción y "
                      "ventilación.\n\n"
                      "  -h, --help     muestra esta ayuda y termina\n"
-                     "  -v, --version  muestra la versión y termina\n\n"
-                     "Acepta también las opciones de Qt, como -platform, -style o -reverse.\n",
+                     "  -v, --version  muestra la versión y termina\n",
                      kProgram.data());
+        if (toolkit == Toolkit::Qt) {
+            std::fprintf(out,
+                         "\nAcepta también las opciones de Qt, como -platform, -style o "
+                         "-reverse.\n");
+        }
         return 0;
     case CommandLine::Action::ShowVersion:
         std::fprintf(out, "%s (Conversor de unidades) %.*s\n", kProgram.data(),

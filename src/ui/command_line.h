@@ -1,5 +1,6 @@
-// The window program's command line: its own two options, and Qt's, which are left to Qt.
-// Read before Qt starts, so that asking for help or the version needs no display.
+// The window program's command line: its own two options and, for the Qt window, Qt's, which
+// are left to Qt. Read before any window exists, so that asking for help or the version needs
+// no display.
 #pragma once
 
 #include <cstdio>
@@ -13,12 +14,17 @@ struct CommandLine {
     std::string refused;  ///< the argument refused, with Action::Refuse
 };
 
-/// Our options are -h/--help and -v/--version. Qt's own (-platform xcb, -style=Fusion,
-/// -reverse, ...) pass to Qt untouched; anything else is refused.
-[[nodiscard]] CommandLine readCommandLine(int argc, const char* const argv[]);
+/// Which window reads the command line: Qt's takes the toolkit's options too.
+enum class Toolkit { Qt, Native };
+
+/// Our options are -h/--help and -v/--version. With Toolkit::Qt, Qt's own (-platform xcb,
+/// -style=Fusion, -reverse, ...) pass to Qt untouched; anything else is refused.
+[[nodiscard]] CommandLine readCommandLine(int argc, const char* const argv[],
+                                          Toolkit toolkit = Toolkit::Qt);
 
 /// Prints what was asked for (help or version on `out`, a refusal on `err`) and gives the exit
 /// status: 0, or 2 for a refusal. Not for Action::OpenWindow.
-int answer(const CommandLine& request, std::FILE* out, std::FILE* err);
+int answer(const CommandLine& request, std::FILE* out, std::FILE* err,
+           Toolkit toolkit = Toolkit::Qt);
 
 }  // namespace tarvel::ui

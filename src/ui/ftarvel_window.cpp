@@ -6,6 +6,7 @@
 #include "tarvel_version.h"
 #include "ui/accessibility.h"
 #include "ui/controls.h"
+#include "ui/layout.h"
 #include "ui/message_line.h"
 
 #include <QApplication>
@@ -34,6 +35,8 @@
 #include <QTranslator>
 
 #include <cstdint>
+#include <initializer_list>
+#include <string_view>
 
 // The embedded banner and icon live in this static library; register them before first use.
 static void initEmbeddedResources() { Q_INIT_RESOURCE(conversor); }
@@ -235,6 +238,8 @@ QIcon emblem() {
     return icon;
 }
 
+QColor colour(layout::Colour c) { return {c.red, c.green, c.blue}; }
+
 void setColour(QWidget& widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget.palette();
     palette.setColor(role, colour);
@@ -252,11 +257,24 @@ void nameUnitList(QComboBox& list, const QString& name) {
     label->setBuddy(&list);
 }
 
+QString text(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QFont fontOf(const layout::Font& font) {
+    return font.face == layout::Face::Arial ? arial(font.points, font.bold, font.italic)
+                                            : msSansSerif(font.points, font.bold);
+}
+
+// A control named, placed, lettered and described as the window's description says.
 template <class Control>
-Control* place(Control* control, const char* name, const QRect& geometry, const QFont& font) {
-    control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(geometry);
-    control->setFont(font);
+Control* place(Control* control, std::string_view name) {
+    const layout::Control& spec = layout::control(name);
+    const layout::Rect& at = spec.place;
+    control->setObjectName(text(name));
+    control->setGeometry(at.x, at.y, at.width, at.height);
+    control->setFont(fontOf(spec.font));
+    control->setAccessibleDescription(text(spec.accessibleDescription));
     return control;
 }
 
@@ -298,15 +316,15 @@ fTarvelWindow::fTarvelWindow(platform::Runtime& runtime, QWidget* parent)
     registerAccessibility();  // before any control is described to a screen reader
     banner_ = bannerRows();
 
-    setWindowTitle(QStringLiteral("Conversor de unidades"));
+    setWindowTitle(text(layout::kCaption));
     // A window without an icon of its own shows the application's; setting that again would
     // only send it to the desktop twice.
     if (QApplication::windowIcon().isNull()) {
         setWindowIcon(emblem());
     }
     setFixedSize(kClientSize);
-    setFont(msSansSerif(8.25));
-    setColour(*this, QPalette::Window, Qt::white);
+    setFont(fontOf(layout::kWindowFont));
+    setColour(*this, QPalette::Window, colour(layout::kWindowBackground));
     setAutoFillBackground(true);
     if (const QScreen* desktop = screen()) {
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kClientSize,
@@ -337,19 +355,25 @@ fTarvelWindow::~fTarvelWindow() {
 
 void fTarvelWindow::createControls() {
     // Creation order decides stacking where neighbours touch: UA lies over Combo1's edge.
-    Command1 = place(new QPushButton(QStringLiteral("Cerrar"), this), "Command1",
-                     QRect(4, 248, 445, 25), arial(12, true, true));
-    List1 = place(new CategoryList(this), "List1", QRect(276, 0, 177, 200), arial(8.25));
-    Combo2 = place(new UnitList(this), "Combo2", QRect(324, 216, 97, 24), arial(9.75, true));
-    Combo1 = place(new UnitList(this), "Combo1", QRect(108, 216, 97, 24), arial(9.75, true));
-    // The text goes in once the box has its own font, so it is laid out only in that one.
-    UB = place(new ValueBox(this), "UB", QRect(244, 216, 81, 24), arial(9.75, true));
-    UB->setText(QStringLiteral("Text2"));
-    UA = place(new ValueBox(this), "UA", QRect(28, 216, 81, 24), arial(9.75, true));
-    UA->setText(QStringLiteral("Text1"));
-    Label2 = place(new QLabel(QStringLiteral("="), this), "Label2", QRect(216, 216, 21, 23),
-                   msSansSerif(13.5, true));
-    Label1 = place(new MessageLine(this), "Label1", QRect(192, 300, 133, 17), msSansSerif(8.25));
+    Command1 = place(new QPushButton(this), "Command1");
+    List1 = place(new CategoryList(this), "List1");
+    Combo2 = place(new UnitList(this), "Combo2");
+    Combo1 = place(new UnitList(this), "Combo1");
+    // The texts go in once each control has its own font, so they are laid out only in that one.
+    UB = place(new ValueBox(this), "UB");
+    UA = place(new ValueBox(this), "UA");
+    Label2 = place(new QLabel(this), "Label2");
+    Label1 = place(new MessageLine(this), "Label1");
+    for (QWidget* control : std::initializer_list<QWidget*>{Command1, UB, UA, Label2}) {
+        const QString initial = text(layout::control(control->objectName().toStdString()).text);
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
+            button->setText(initial);
+        } else if (auto* box = qobject_cast<QLineEdit*>(control)) {
+            box->setText(initial);
+        } else if (auto* label = qobject_cast<QLabel*>(control)) {
+            label->setText(initial);
+        }
+    }
 
     // Neither the default nor the cancel button: Enter and Escape never press it.
     Command1->setAutoDefault(false);
@@ -357,8 +381,8 @@ void fTarvelWindow::createControls() {
 
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setSortingEnabled(false);
-    setColour(*List1, QPalette::Base, QColor(128, 0, 0));
-    setColour(*List1, QPalette::Text, Qt::white);
+    setColour(*List1, QPalette::Base, colour(layout::kCategoryBackground));
+    setColour(*List1, QPalette::Text, colour(layout::kCategoryText));
 
     // Drop-down lists: the closed box shows the chosen unit and takes no typing.
     Combo1->setEditable(false);
@@ -370,27 +394,26 @@ void fTarvelWindow::createControls() {
     }
     // Both are drawn straight on the window's white, whatever the desktop's colours: under a
     // dark scheme the desktop's text colour is light and the "=" would vanish.
-    setColour(*Label1, QPalette::WindowText, QColor(255, 0, 0));
-    setColour(*Label2, QPalette::WindowText, Qt::black);
+    setColour(*Label1, QPalette::WindowText, colour(layout::kMessageText));
+    setColour(*Label2, QPalette::WindowText, colour(layout::kEqualsText));
 
     // What a screen reader says on reaching each control: the window's equation layout is
     // not seen, so each name says which side it belongs to. Label1's name is its message.
-    List1->setAccessibleName(QStringLiteral("Magnitud"));
-    List1->setAccessibleDescription(QStringLiteral("Magnitud física que se convierte"));
-    UA->setAccessibleName(QStringLiteral("Valor A"));
-    UA->setAccessibleDescription(QStringLiteral("Cantidad en la unidad del valor A"));
-    UB->setAccessibleName(QStringLiteral("Valor B"));
-    UB->setAccessibleDescription(QStringLiteral("Cantidad en la unidad del valor B"));
-    nameUnitList(*Combo1, QStringLiteral("Unidad del valor A"));
-    nameUnitList(*Combo2, QStringLiteral("Unidad del valor B"));
-    Command1->setAccessibleName(QStringLiteral("Cerrar"));
-    Command1->setAccessibleDescription(QStringLiteral("Cierra el programa"));
+    for (QWidget* control : std::initializer_list<QWidget*>{List1, UA, UB, Command1}) {
+        control->setAccessibleName(
+            text(layout::control(control->objectName().toStdString()).accessibleName));
+    }
+    nameUnitList(*Combo1, text(layout::control("Combo1").accessibleName));
+    nameUnitList(*Combo2, text(layout::control("Combo2").accessibleName));
 
-    QWidget::setTabOrder(UA, UB);
-    QWidget::setTabOrder(UB, Combo1);
-    QWidget::setTabOrder(Combo1, Combo2);
-    QWidget::setTabOrder(Combo2, List1);
-    QWidget::setTabOrder(List1, Command1);
+    QWidget* previous = nullptr;
+    for (const std::string_view name : layout::kTabOrder) {
+        auto* next = findChild<QWidget*>(text(name), Qt::FindDirectChildrenOnly);
+        if (previous != nullptr) {
+            QWidget::setTabOrder(previous, next);
+        }
+        previous = next;
+    }
 }
 
 void fTarvelWindow::connectForm() {

@@ -1,6 +1,8 @@
 // The converter's window: its controls, their look and places, and the form that runs them.
 #pragma once
 
+#include "ui/layout.h"
+
 #include <QImage>
 #include <QMetaObject>
 #include <QSize>
@@ -48,7 +50,7 @@ class fTarvelWindow : public QWidget {
 
 public:
     /// Fixed client size: tall enough to show the message line under the button.
-    static constexpr QSize kClientSize{455, 324};
+    static constexpr QSize kClientSize{layout::kClientWidth, layout::kClientHeight};
 
     explicit fTarvelWindow(platform::Runtime& runtime, QWidget* parent = nullptr);
     ~fTarvelWindow() override;
