@@ -55,7 +55,7 @@ const wchar_t* firstInstalled(std::initializer_list<const wchar_t*> wanted) {
     for (const wchar_t* face : wanted) {
         LOGFONTW query{};
         query.lfCharSet = DEFAULT_CHARSET;
-        wcsncpy_s(query.lfFaceName, face, _TRUNCATE);
+        wcsncpy_s(query.lfFaceName, LF_FACESIZE, face, _TRUNCATE);
         bool found = false;
         EnumFontFamiliesExW(screen, &query, countFace, reinterpret_cast<LPARAM>(&found), 0);
         if (found) {
@@ -88,7 +88,7 @@ HFONT makeFont(const layout::Font& font, UINT dpi) {
     spec.lfOutPrecision = OUT_TT_PRECIS;
     spec.lfQuality = CLEARTYPE_QUALITY;
     spec.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-    wcsncpy_s(spec.lfFaceName, faceName(font.face), _TRUNCATE);
+    wcsncpy_s(spec.lfFaceName, LF_FACESIZE, faceName(font.face), _TRUNCATE);
     return CreateFontIndirectW(&spec);
 }
 
@@ -166,6 +166,23 @@ LRESULT CALLBACK valueBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
         SendMessageW(box, EM_SETSEL, end, static_cast<LPARAM>(start));
     }
     return result;
+}
+
+// A closed drop-down list is as tall as its font makes it: its selection field is set so that
+// the box is as tall as the value box beside it. The field and the box around it are not in a
+// fixed ratio on every system, so the box is measured again until it fits.
+void fitClosedHeight(HWND list, int height) {
+    auto setting = static_cast<int>(SendMessageW(list, CB_GETITEMHEIGHT, WPARAM(-1), 0));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT closed{};
+        GetWindowRect(list, &closed);
+        const int off = height - (closed.bottom - closed.top);
+        if (off == 0) {
+            return;
+        }
+        setting += off;
+        SendMessageW(list, CB_SETITEMHEIGHT, WPARAM(-1), setting);
+    }
 }
 
 // The banner as the program carries it: a bitmap file among its resources.
@@ -275,8 +292,18 @@ void NativeWindow::createControls() {
         annotations_->name(controls_[i], spec.accessibleName, spec.accessibleDescription);
     }
     // Stacked and walked in the tab order: where neighbours overlap, the first one lies on top.
+    // A reader that names a text box or a list by the label just before it (the classic rule,
+    // and Wine's) finds an unseen label there with the control's name.
     HWND above = HWND_TOP;
     for (const std::string_view name : layout::kTabOrder) {
+        const layout::Control& spec = layout::control(name);
+        if (spec.kind != Kind::Button) {
+            const std::wstring text = platform::win32::widen(spec.accessibleName);
+            HWND label = CreateWindowExW(0, WC_STATICW, text.c_str(), WS_CHILD | SS_NOPREFIX, 0,
+                                         0, 0, 0, window_, nullptr, instance_, nullptr);
+            SetWindowPos(label, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            above = label;
+        }
         SetWindowPos(control(name), above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         above = control(name);
     }
@@ -322,14 +349,19 @@ void NativeWindow::layOut(UINT dpi, const RECT* frame) {
                      boxHeight + (dropDown ? layout::scaled(kDropDownHeight, dpi) : 0),
                      SWP_NOZORDER | SWP_NOACTIVATE);
         if (dropDown) {
-            // A closed drop-down list is as tall as its font makes it; its selection field is
-            // set so that the box is as tall as the value box beside it.
-            RECT closed{};
-            GetWindowRect(c, &closed);
-            const auto field = static_cast<int>(SendMessageW(c, CB_GETITEMHEIGHT, WPARAM(-1), 0));
-            SendMessageW(c, CB_SETITEMHEIGHT, WPARAM(-1),
-                         field + boxHeight - (closed.bottom - closed.top));
+            fitClosedHeight(c, boxHeight);
         }
+    }
+    // The frame's own metrics can differ from what was asked for them (a theme, a system that
+    // scales the frame for another density than the client's): the client area is what counts.
+    RECT client{};
+    GetClientRect(window_, &client);
+    const int wantWidth = layout::scaled(layout::kClientWidth, dpi);
+    const int wantHeight = layout::scaled(layout::kClientHeight, dpi);
+    if (client.right != wantWidth || client.bottom != wantHeight) {
+        SetWindowPos(window_, nullptr, 0, 0, width + wantWidth - client.right,
+                     height + wantHeight - client.bottom,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
     }
     InvalidateRect(window_, nullptr, TRUE);
 }
