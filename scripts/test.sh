@@ -76,10 +76,10 @@ if [ -x "$build/bench/form_bench" ]; then
     fi
 fi
 
-# The window-less program and its tests built for 64-bit Windows with MinGW-w64 and run under
-# Wine, in Wine's default locale and in Spanish (Spain), and the program file's version record
-# read back by Windows itself (tests/windows). Qt for Windows is not in Debian, so the window
-# is not built here.
+# Everything built for 64-bit Windows with MinGW-w64 (the native window, the command, the
+# window-less logic) and its tests run under Wine, in Wine's default locale and in Spanish
+# (Spain): the window's on an X server of the stage's own, inside a Wine desktop; the program
+# file's version record read back by Windows itself (tests/windows).
 if [ "${TARVEL_SKIP_WINDOWS:-0}" != 1 ]; then
     start=$SECONDS
     tarvel_install windows
@@ -96,7 +96,11 @@ if [ "${TARVEL_SKIP_WINDOWS:-0}" != 1 ]; then
     timings+=", GoogleTest $((SECONDS - start)) s"
     start=$SECONDS
     cmake -S . -B "$win/tarvel" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-        -DTARVEL_WINDOW=OFF -DTARVEL_BENCH=OFF -DGTest_DIR="$win/googletest/install/lib/cmake/GTest"
+        -DTARVEL_BENCH=OFF -DGTest_DIR="$win/googletest/install/lib/cmake/GTest"
+    # The display comes first: the first Wine program of the session (wineboot here) starts
+    # Wine's desktop with the display it finds, and every window after it shows there.
+    source scripts/xvfb.sh
+    tarvel_start_xvfb "$win" || exit 1
     # One Wine server for the whole stage, and its prefix made (or brought up to date) before
     # anything runs, its noise in a log. Started here, Wine's background services keep /dev/null
     # open; started by the first test, they would hold that test's output pipe and ctest would
@@ -104,8 +108,13 @@ if [ "${TARVEL_SKIP_WINDOWS:-0}" != 1 ]; then
     export WINEPREFIX=$win/tarvel/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     mkdir -p "$WINEPREFIX"
     wineserver -p </dev/null >/dev/null 2>&1
-    trap 'WINEPREFIX=$win/tarvel/wineprefix wineserver -k || true' EXIT
+    trap 'WINEPREFIX=$win/tarvel/wineprefix wineserver -k || true; kill $xvfb_pid 2>/dev/null || true' EXIT
     bash cmake/wine_run.sh /usr/lib/wine/wine64 wineboot --init </dev/null >"$win/wineboot.log" 2>&1
+    # Windows show inside a Wine desktop, where Wine itself manages them as Windows does: with
+    # the X server's own management a window that goes waits for a window manager to answer.
+    wine_reg() { bash cmake/wine_run.sh /usr/lib/wine/wine64 reg add "$@" /f </dev/null >>"$win/wineboot.log" 2>&1; }
+    wine_reg 'HKCU\Software\Wine\Explorer' /v Desktop /d Default
+    wine_reg 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768
     timings+=", configure and Wine prefix $((SECONDS - start)) s"
     start=$SECONDS
     cmake --build "$win/tarvel" -j2
@@ -117,9 +126,13 @@ if [ "${TARVEL_SKIP_WINDOWS:-0}" != 1 ]; then
         retried=$(grep -c "^wine_run: Wine did not start" "$win/tarvel/Testing/Temporary/LastTest.log" || true)
         timings+=", tests in ${setting:-the default locale} $((SECONDS - start)) s ($retried Wine starts retried)"
     done
+    start=$SECONDS
+    bash scripts/screenshot_windows.sh "$win/tarvel/src/conversor-unidades.exe" docs/screenshot-windows.png
+    timings+=", screenshot $((SECONDS - start)) s"
     wineserver -k
+    kill "$xvfb_pid" 2>/dev/null || true
     trap - EXIT
-    unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+    unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES DISPLAY
     echo "windows stage: $timings"
 fi
 
