@@ -29,6 +29,9 @@ struct Native {
                                  200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         control = CreateWindowExW(0, windowClass, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 200,
                                   150, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+        if (control == nullptr) {
+            ADD_FAILURE() << "no window: under Wine, DISPLAY must name a running X server";
+        }
     }
     explicit Native(Kind kind)
         : Native(kind == Kind::ListBox ? L"LISTBOX" : L"COMBOBOX",
@@ -135,7 +138,11 @@ TEST_P(Win32Typing, EveryCharacterPassesTheKeyHandler) {
     int asked = 0;
     box.setKeyPressHandler([&](char16_t& code) {
         ++asked;
-        code = code == u',' ? u'.' : code == u'x' || code == 0xD83C ? 0 : code;
+        if (code == u',') {
+            code = u'.';
+        } else if (code == u'x' || code == 0xD83C) {
+            code = 0;
+        }
     });
     for (const char16_t unit : GetParam().units) {
         SendMessageW(box.handle(), GetParam().message, unit, 1);
