@@ -45,47 +45,29 @@ struct Native {
 };
 
 // Adapters that own their control, as the window owns its controls: built first, gone last.
-struct OwnedList final : platform::ListAccess {
-    explicit OwnedList(Kind kind) : native(kind), access(native.control, kind) {}
-    void clear() override { access.clear(); }
-    void append(std::string_view item) override { access.append(item); }
-    int selectedIndex() const override { return access.selectedIndex(); }
-    void setSelectedIndex(int index) override { access.setSelectedIndex(index); }
-    void setClickHandler(platform::Handler handler) override { access.setClickHandler(handler); }
-    HWND handle() const { return access.handle(); }
-    Native native;
-    ItemListAccess access;
+struct OwnedList final : private Native, public ItemListAccess {
+    explicit OwnedList(Kind kind) : Native(kind), ItemListAccess(control, kind) {}
 };
-struct OwnedEdit final : platform::TextAccess {
-    OwnedEdit() : native(L"EDIT", ES_AUTOHSCROLL), access(native.control) {}
-    std::string text() const override { return access.text(); }
-    void setText(std::string_view text) override { access.setText(text); }
-    void setChangeHandler(platform::Handler handler) override { access.setChangeHandler(handler); }
-    void setKeyPressHandler(platform::KeyHandler handler) override {
-        access.setKeyPressHandler(handler);
-    }
-    HWND handle() const { return access.handle(); }
-    Native native;
-    EditAccess access;
+struct OwnedEdit final : private Native, public EditAccess {
+    OwnedEdit() : Native(L"EDIT", ES_AUTOHSCROLL), EditAccess(control) {}
 };
 
 // A notification as the control sends it to its parent.
 void notify(HWND control, int code) {
-    SendMessageW(GetParent(control), WM_COMMAND,
-                 MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
+    SendMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                 reinterpret_cast<LPARAM>(control));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Win32, ListContract,
-    ::testing::Values(
-        ListKit{"ListBox", [] { return std::make_unique<OwnedList>(Kind::ListBox); }},
-        ListKit{"DropDownList", [] { return std::make_unique<OwnedList>(Kind::DropDownList); }}),
+    ::testing::Values(ListKit{"ListBox", [] { return std::make_unique<OwnedList>(Kind::ListBox); }},
+                      ListKit{"DropDownList",
+                              [] { return std::make_unique<OwnedList>(Kind::DropDownList); }}),
     KitName{});
 
 INSTANTIATE_TEST_SUITE_P(Win32, TextContract,
-                         ::testing::Values(TextKit{"Edit", [] {
-                             return std::make_unique<OwnedEdit>();
-                         }}),
+                         ::testing::Values(TextKit{"Edit",
+                                                   [] { return std::make_unique<OwnedEdit>(); }}),
                          KitName{});
 
 TEST(Win32Adapters, TheControlsOwnChangesRaiseTheHandlers) {
@@ -94,7 +76,8 @@ TEST(Win32Adapters, TheControlsOwnChangesRaiseTheHandlers) {
     OwnedEdit box;
     std::vector<std::string> seen;
     list.setClickHandler([&] { seen.push_back("list " + std::to_string(list.selectedIndex())); });
-    combo.setClickHandler([&] { seen.push_back("combo " + std::to_string(combo.selectedIndex())); });
+    combo.setClickHandler(
+        [&] { seen.push_back("combo " + std::to_string(combo.selectedIndex())); });
     box.setKeyPressHandler([&](char16_t& code) { seen.push_back("key " + std::to_string(code)); });
     box.setChangeHandler([&] { seen.push_back("box " + box.text()); });
     for (const char* item : {"a", "b", "c"}) {
@@ -128,7 +111,7 @@ struct Typing {
     UINT message;
     std::u16string units;
     std::string shown;
-    int asked;  ///< how many units the handler saw
+    int asked; ///< how many units the handler saw
 };
 
 class Win32Typing : public ::testing::TestWithParam<Typing> {};
@@ -171,13 +154,11 @@ TEST(Win32Adapters, AGoneAdapterLeavesItsControlSilent) {
         ItemListAccess listAccess(list.control, Kind::ListBox);
         ItemListAccess comboAccess(combo.control, Kind::DropDownList);
         EditAccess editAccess(edit.control);
-        listAccess.setClickHandler([&] { ++runs; });
-        comboAccess.setClickHandler([&] { ++runs; });
-        editAccess.setChangeHandler([&] { ++runs; });
-        editAccess.setKeyPressHandler([&](char16_t& code) {
-            code = 0;
-            ++runs;
-        });
+        const auto ran = [&] { ++runs; };
+        listAccess.setClickHandler(ran);
+        comboAccess.setClickHandler(ran);
+        editAccess.setChangeHandler(ran);
+        editAccess.setKeyPressHandler([&](char16_t&) { ++runs; });
         listAccess.append("a");
         comboAccess.append("a");
     }
@@ -201,7 +182,7 @@ TEST_P(Win32Texts, RoundTripAsUtf8) {
     EXPECT_EQ(box.text(), text);
     OwnedList combo(Kind::DropDownList);
     combo.append(text);
-    EXPECT_EQ(combo.access.item(0), text);
+    EXPECT_EQ(combo.item(0), text);
     Native label(L"STATIC", 0);
     platform::win32::StaticAccess caption(label.control);
     caption.setCaption(text);
@@ -209,7 +190,8 @@ TEST_P(Win32Texts, RoundTripAsUtf8) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Win32, Win32Texts,
-                         ::testing::Values("\u00baC", "\u00b7", "\U0001F321 25", "Presi\u00f3n", ""));
+                         ::testing::Values("\u00baC", "\u00b7", "\U0001F321 25", "Presi\u00f3n",
+                                           ""));
 
 TEST(Win32Adapters, InvalidUtf8BecomesTheReplacementCharacter) {
     EXPECT_EQ(platform::win32::widen("1\xff"), L"1\xFFFD");
@@ -223,8 +205,9 @@ TEST(Win32Runtime, ReadsTheSeparatorsOfALocaleOrTheUsersOwn) {
     wchar_t user[LOCALE_NAME_MAX_LENGTH] = {};
     ASSERT_GT(GetUserDefaultLocaleName(user, LOCALE_NAME_MAX_LENGTH), 0);
     EXPECT_EQ(platform::win32::numberLocaleOf(nullptr), platform::win32::numberLocaleOf(user));
-    EXPECT_EQ(platform::win32::Win32Runtime().numberLocale(), platform::win32::numberLocaleOf(user));
+    EXPECT_EQ(platform::win32::Win32Runtime().numberLocale(),
+              platform::win32::numberLocaleOf(user));
 }
 
-}  // namespace
-}  // namespace tarvel::testing
+} // namespace
+} // namespace tarvel::testing
