@@ -3,7 +3,7 @@
 #include <string>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/win32/win32_runtime.h"
 #else
 #include <climits>
 #include <clocale>
@@ -17,34 +17,7 @@ namespace {
 
 using platform::NumberLocale;
 
-// A locale without a grouping character ("C" in glibc) still groups with the comma in the
-// window, which takes its settings from Qt; the reader ignores a group equal to the decimal.
-NumberLocale con_grupo(char32_t decimal, char32_t grupo) {
-    return {decimal == 0 ? U'.' : decimal, grupo == 0 ? U',' : grupo};
-}
-
 #ifdef _WIN32
-
-char32_t primer_caracter(const wchar_t* texto) {
-    const auto alto = static_cast<char32_t>(texto[0]);
-    if (alto >= 0xD800 && alto <= 0xDBFF && texto[1] >= 0xDC00 && texto[1] <= 0xDFFF) {
-        return 0x10000 + ((alto - 0xD800) << 10) + (static_cast<char32_t>(texto[1]) - 0xDC00);
-    }
-    return alto;
-}
-
-// nombre == nullptr: the user's own settings.
-NumberLocale de_windows(const wchar_t* nombre) {
-    wchar_t decimal[8] = {};
-    wchar_t grupo[8] = {};
-    if (GetLocaleInfoEx(nombre, LOCALE_SDECIMAL, decimal, 8) == 0) {
-        return {};
-    }
-    if (GetLocaleInfoEx(nombre, LOCALE_STHOUSAND, grupo, 8) == 0) {
-        grupo[0] = 0;
-    }
-    return con_grupo(primer_caracter(decimal), primer_caracter(grupo));
-}
 
 // "es_ES.UTF-8@euro" is "es-ES" to Windows.
 NumberLocale del_nombre(std::string_view nombre) {
@@ -55,14 +28,20 @@ NumberLocale del_nombre(std::string_view nombre) {
         }
         windows += c == '_' ? L'-' : static_cast<wchar_t>(c);
     }
-    return windows.empty() ? NumberLocale{} : de_windows(windows.c_str());
+    return windows.empty() ? NumberLocale{} : platform::win32::numberLocaleOf(windows.c_str());
 }
 
 NumberLocale sin_nombre() {
-    return de_windows(LOCALE_NAME_USER_DEFAULT);
+    return platform::win32::numberLocaleOf(nullptr);
 }
 
 #else
+
+// A locale without a grouping character ("C" in glibc) still groups with the comma in the
+// window, which takes its settings from Qt; the reader ignores a group equal to the decimal.
+NumberLocale con_grupo(char32_t decimal, char32_t grupo) {
+    return {decimal == 0 ? U'.' : decimal, grupo == 0 ? U',' : grupo};
+}
 
 // The first character of a text in the current thread's locale.
 char32_t primer_caracter(const char* texto) {

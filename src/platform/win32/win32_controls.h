@@ -30,7 +30,7 @@ namespace tarvel::platform::win32 {
 /// the selection (only when the index differs from the one last reported: a drop-down list
 /// whose choice is cancelled reports the index it returns to), and synchronously from
 /// setSelectedIndex when the index differs.
-class ItemListAccess final : public ListAccess {
+class ItemListAccess : public ListAccess {
 public:
     enum class Kind { ListBox, DropDownList };
     ItemListAccess(HWND control, Kind kind);
@@ -61,10 +61,12 @@ private:
 
 /// A single-line edit. Every character the user types (WM_CHAR, and WM_IME_CHAR from an input
 /// method) passes through the key-press handler before the edit sees it: 0 swallows it, another
-/// code replaces it. The change handler runs on EN_CHANGE for the user's edits (typing, paste,
-/// cut, undo) and synchronously from setText when the text differs. A text the program writes
-/// is shown from its first character (the caret at 0).
-class EditAccess final : public TextAccess {
+/// code replaces it. A character typed as a surrogate pair is decided by its first half: the
+/// handler sees that half alone, and the second half is kept or dropped with it. The change
+/// handler runs on EN_CHANGE for the user's edits (typing, paste, cut, undo) and synchronously
+/// from setText when the text differs. A text the program writes is shown from its first
+/// character (the caret at 0).
+class EditAccess : public TextAccess {
 public:
     explicit EditAccess(HWND edit);
     ~EditAccess() override;
@@ -82,9 +84,13 @@ private:
     static LRESULT CALLBACK editProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK parentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
+    /// What becomes of the second half of a character typed as a surrogate pair.
+    enum class Surrogate { None, Pass, Drop };
+
     HWND edit_;
     HWND parent_;
     bool writing_ = false;  ///< EN_CHANGE from our own WM_SETTEXT is not the user's
+    Surrogate lowSurrogate_ = Surrogate::None;
     Handler change_;
     KeyHandler keyPress_;
 };
