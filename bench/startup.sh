@@ -7,14 +7,19 @@
 # Usage: bench/startup.sh [BUILD_DIR] [RUNS]      (defaults: build, 10)
 #   PROGRAM=path/to/conversor-unidades   overrides the converter binary;
 #   BASELINE=path/to/conversor-unidades  adds another build (an earlier version, say) to the
-#                                        same rounds, for a before-and-after comparison.
+#                                        same rounds, for a before-and-after comparison;
+#   FLOOR=path/to/bare_window            overrides the floor;
+#   RUNNER=command                       runs every program through it (Wine, say);
+#   PREPARE='commands'                   run once the display is up (a Wine prefix, say).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${1:-build}
 runs=${2:-10}
 probe=$build/bench/map_probe
-floor=$build/bench/bare_window
+floor=${FLOOR:-$build/bench/bare_window}
+runner=()
+[ -n "${RUNNER:-}" ] && read -r -a runner <<<"$RUNNER"
 program=${PROGRAM:-$build/src/conversor-unidades}
 names=(floor converter)
 binaries=("$floor" "$program")
@@ -39,12 +44,15 @@ cleanup() {
 trap cleanup EXIT
 source scripts/xvfb.sh
 tarvel_start_xvfb "$work" 1280x1024x24 || exit 2
+if [ -n "${PREPARE:-}" ]; then
+    eval "$PREPARE"
+fi
 export QT_QPA_PLATFORM=xcb
 unset QT_QPA_PLATFORMTHEME SESSION_MANAGER
 
 measure() {  # name binary -> appends "map_ns cpu_ns rss_kb" to $work/name
     local line
-    line=$("$probe" "$2") || { echo "run of $1 failed" >&2; exit 1; }
+    line=$("$probe" "${runner[@]}" "$2") || { echo "run of $1 failed" >&2; exit 1; }
     echo "$line" | awk '{ for (i = 1; i <= NF; ++i) sub(/^[a-z_]+=/, "", $i); print }' >>"$work/$1"
     tail -n1 "$work/$1" | awk -v n="$1" '{
         printf "%-10s map %7.2f ms  cpu %7.2f ms  rss %6d kB\n", n, $1 / 1e6, $2 / 1e6, $3 }'
@@ -53,7 +61,7 @@ measure() {  # name binary -> appends "map_ns cpu_ns rss_kb" to $work/name
 echo "display $DISPLAY, $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2-)"
 echo "warm-up"
 for f in "${binaries[@]}"; do
-    "$probe" "$f" >/dev/null
+    "$probe" "${runner[@]}" "$f" >/dev/null
 done
 count=${#names[@]}
 for i in $(seq 0 $((runs - 1))); do

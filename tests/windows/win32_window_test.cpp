@@ -46,6 +46,8 @@ std::string textOf(HWND control) {
     return utf8(text);
 }
 
+constexpr UINT kSystemTimer = 0x118;
+
 /// A key as the keyboard sends it: a virtual key, with Shift or Control held.
 struct Key {
     WORD vk;
@@ -80,13 +82,16 @@ public:
     }
 
     /// Runs the window's messages as its program does, until none but timers and painting
-    /// (the controls' animations) has come for a while.
+    /// (the controls' animations; a themed button's comes every 10 ms as the system's own
+    /// timer, 0x118) has come for a while, and for 2 s at most.
     void pump(DWORD quiet = 25) {
-        DWORD last = GetTickCount();
-        while (GetTickCount() - last < quiet) {
+        const DWORD begin = GetTickCount();
+        DWORD last = begin;
+        while (GetTickCount() - last < quiet && GetTickCount() - begin < 2000) {
             MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                if (message.message != WM_TIMER && message.message != WM_PAINT) {
+            for (int i = 0; i < 100 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
+                if (message.message != WM_TIMER && message.message != kSystemTimer &&
+                    message.message != WM_PAINT) {
                     last = GetTickCount();
                 }
                 if (!window.preTranslate(message)) {
