@@ -244,8 +244,10 @@ def main():
     comma = sys.argv[1].startswith("es_") if len(sys.argv) > 1 else True
 
     # ---- Each list worked with the pointer, each row found through AT-SPI ----------------
+    if unit_a.childCount != 1:
+        fail(f"the unit list has {unit_a.childCount} children, not its one list of units")
     shown = [r.name for r in unit_a[0] if r is not None and "showing" in states(r)]
-    if unit_a.childCount != 1 or "showing" in states(unit_a[0]) or shown:
+    if "showing" in states(unit_a[0]) or shown:
         fail(f"the closed unit list shows its list or the rows {shown}")
     for box, unit, by_action in ((unit_a, "km", False), (unit_b, "cm", True)):
         names = choose(open_list(box), unit, by_action)
