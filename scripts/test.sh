@@ -20,6 +20,8 @@ tarvel_install build test
 # Comma-decimal rows of the tests, the window's tests and Orca in a Spanish desktop, and the
 # Spanish headings of conversor's manual page.
 tarvel_locale es_ES.UTF-8
+# The window over AT-SPI with a full-stop decimal too.
+tarvel_locale en_US.UTF-8
 
 # Runs one build's ctest, keeps its summary, and adds its counts to the closing total.
 # Usage: run_ctest NAME DIR [NOTE [CTEST-ARGUMENTS...]]; the note follows the summary.

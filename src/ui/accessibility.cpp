@@ -5,6 +5,7 @@
 #include "ui/message_line.h"
 
 #include <QAccessible>
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QLabel>
@@ -12,7 +13,17 @@
 #include <QString>
 #include <QWindow>
 
+#include <algorithm>
 #include <memory>
+
+#ifdef TARVEL_ATSPI
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#endif
 #include <vector>
 
 namespace tarvel::ui {
@@ -28,18 +39,29 @@ public:
 
 // ---- The unit lists -------------------------------------------------------------------------
 
-// One unit of a unit list. The toolkit's drop-down list here has no item a reader can be
-// sent to while it is closed, and no way to report its choice that Orca hears; these items
-// are what the list moves the reader's focus to as the choice changes.
-class UnitItemAccessible final : public QAccessibleInterface {
-public:
-    UnitItemAccessible(QComboBox* list, int row) : list_(list), row_(row) {}
+// Where a unit list's rows are drawn: its drop-down list, open or closed.
+QAbstractItemView* rowsOf(const QComboBox* list) { return list->view(); }
 
+// One unit of a unit list, as a row of its drop-down list. The toolkit's own rows in Qt 6.4
+// give extents wider than the list, claim to be showing while the list is closed, and offer
+// a toggle that marks a row in the list without choosing it. These are drawn where the row
+// is seen, shown only while the list is open, and chosen by their action; while the list is
+// closed, the chosen row is what the list moves the reader's focus to as the choice changes.
+class UnitRowAccessible final : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    UnitRowAccessible(QComboBox* list, int row) : list_(list), row_(row) {}
+
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                 : nullptr;
+    }
     bool isValid() const override { return list_ && row_ < list_->count(); }
     QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return list_ ? list_->window()->windowHandle() : nullptr; }
+    QWindow* window() const override {
+        return list_ ? rowsOf(list_)->window()->windowHandle() : nullptr;
+    }
     QAccessibleInterface* parent() const override {
-        return QAccessible::queryAccessibleInterface(list_.data());
+        return list_ ? QAccessible::queryAccessibleInterface(rowsOf(list_)) : nullptr;
     }
     QAccessibleInterface* child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
@@ -49,12 +71,16 @@ public:
         return t == QAccessible::Name && isValid() ? list_->itemText(row_) : QString();
     }
     void setText(QAccessible::Text, const QString&) override {}
-    // The closed list shows only its chosen unit, in the whole box.
+    // The part of the row the open list shows, on the screen.
     QRect rect() const override {
-        if (!isValid() || row_ != list_->currentIndex()) {
+        if (!isValid() || !rowsOf(list_)->isVisible()) {
             return {};
         }
-        return {list_->mapToGlobal(QPoint(0, 0)), list_->size()};
+        const QAbstractItemView* view = rowsOf(list_);
+        const QRect seen =
+            view->visualRect(view->model()->index(row_, list_->modelColumn(), view->rootIndex())) &
+            view->viewport()->rect();
+        return seen.isEmpty() ? QRect() : seen.translated(view->viewport()->mapToGlobal(QPoint()));
     }
     QAccessible::Role role() const override { return QAccessible::ListItem; }
     QAccessible::State state() const override {
@@ -62,57 +88,101 @@ public:
         if (!isValid()) {
             return state;
         }
-        const bool chosen = row_ == list_->currentIndex();
+        const QAbstractItemView* view = rowsOf(list_);
         state.selectable = true;
         state.focusable = true;
-        state.selected = chosen;
-        state.focused = chosen && list_->hasFocus();
-        state.invisible = !chosen && !list_->view()->isVisible();
+        state.invisible = rect().isEmpty();
+        // Open, the highlighted row; closed, the chosen one.
+        const bool current = view->isVisible() ? view->currentIndex().row() == row_
+                                               : list_->currentIndex() == row_;
+        state.selected = current;
+        state.focused = current && (view->isVisible() ? view->hasFocus() : list_->hasFocus());
         return state;
     }
+
+    // Pressed or toggled, the row's unit is chosen and the list closes, as a click does.
+    QStringList actionNames() const override { return {pressAction(), toggleAction()}; }
+    void doAction(const QString& action) override {
+        if (isValid() && actionNames().contains(action)) {
+            list_->hidePopup();
+            list_->setCurrentIndex(row_);
+        }
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
     QPointer<QComboBox> list_;
     int row_;
 };
 
-// A unit list: its items are its units, and its text is the chosen unit, which is what a
-// reader says for a drop-down list when it takes the focus.
+// A unit list's drop-down list: its rows are the units. It is the unit list's one child and
+// has the open list's extents, as the toolkit's own has.
+class UnitRowsAccessible final : public QAccessibleWidget {
+public:
+    UnitRowsAccessible(QAbstractItemView* view, QComboBox* list)
+        : QAccessibleWidget(view, QAccessible::List), list_(list) {}
+    ~UnitRowsAccessible() override {
+        for (const auto& row : rows_) {
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(row));
+        }
+    }
+    UnitRowsAccessible(const UnitRowsAccessible&) = delete;
+    UnitRowsAccessible& operator=(const UnitRowsAccessible&) = delete;
+
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(list_.data());
+    }
+    int childCount() const override { return list_ ? list_->count() : 0; }
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= childCount()) {
+            return nullptr;
+        }
+        while (static_cast<int>(rows_.size()) <= index) {
+            auto* row = new UnitRowAccessible(list_, static_cast<int>(rows_.size()));
+            QAccessible::registerAccessibleInterface(row);
+            rows_.push_back(row);
+        }
+        return rows_[static_cast<std::size_t>(index)];
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const auto found = std::find(rows_.begin(), rows_.end(), child);
+        return found == rows_.end() ? -1 : static_cast<int>(found - rows_.begin());
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        for (int i = 0; i < childCount(); ++i) {
+            if (child(i)->rect().contains(x, y)) {
+                return child(i);
+            }
+        }
+        return nullptr;
+    }
+    QAccessibleInterface* focusChild() const override {
+        const int row = static_cast<QAbstractItemView*>(widget())->currentIndex().row();
+        return row < 0 ? nullptr : child(row);
+    }
+
+private:
+    QPointer<QComboBox> list_;
+    mutable std::vector<UnitRowAccessible*> rows_;  // owned by the accessibility cache
+};
+
+// A unit list: a drop-down list whose one child is its list of units, and whose text is the
+// chosen unit, which is what a reader says for a drop-down list when it takes the focus.
 class UnitListAccessible final : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit UnitListAccessible(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
-    ~UnitListAccessible() override {
-        for (const auto& item : items_) {
-            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(item));
-        }
-    }
-    UnitListAccessible(const UnitListAccessible&) = delete;
-    UnitListAccessible& operator=(const UnitListAccessible&) = delete;
 
     void* interface_cast(QAccessible::InterfaceType t) override {
         return t == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface*>(this)
                                                : QAccessibleWidget::interface_cast(t);
     }
 
-    int childCount() const override { return list()->count(); }
+    int childCount() const override { return 1; }
     QAccessibleInterface* child(int index) const override {
-        if (index < 0 || index >= list()->count()) {
-            return nullptr;
-        }
-        while (static_cast<int>(items_.size()) <= index) {
-            auto* item = new UnitItemAccessible(list(), static_cast<int>(items_.size()));
-            QAccessible::registerAccessibleInterface(item);
-            items_.push_back(item);
-        }
-        return items_[static_cast<std::size_t>(index)];
+        return index == 0 ? QAccessible::queryAccessibleInterface(rowsOf(list())) : nullptr;
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        for (std::size_t i = 0; i < items_.size(); ++i) {
-            if (items_[i] == child) {
-                return static_cast<int>(i);
-            }
-        }
-        return -1;
+        return child != nullptr && child->object() == rowsOf(list()) ? 0 : -1;
     }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
@@ -132,17 +202,22 @@ public:
     QAccessible::State state() const override {
         QAccessible::State state = QAccessibleWidget::state();
         state.expandable = true;
-        state.expanded = list()->view()->isVisible();
+        state.expanded = rowsOf(list())->isVisible();
+        // Open, the list still has the keyboard, through its rows.
+        state.focused = state.focused || (state.expanded && rowsOf(list())->hasFocus());
         return state;
     }
     QStringList actionNames() const override {
         return {showMenuAction(), pressAction(), setFocusAction()};
     }
+    // Opens the list, or closes it when open, as a click on the box does.
     void doAction(const QString& action) override {
-        if (action == showMenuAction() || action == pressAction()) {
-            list()->showPopup();
-        } else {
+        if (action != showMenuAction() && action != pressAction()) {
             QAccessibleWidget::doAction(action);
+        } else if (rowsOf(list())->isVisible()) {
+            list()->hidePopup();
+        } else {
+            list()->showPopup();
         }
     }
 
@@ -169,8 +244,6 @@ public:
 
 private:
     QComboBox* list() const { return static_cast<QComboBox*>(widget()); }
-
-    mutable std::vector<UnitItemAccessible*> items_;  // owned by the accessibility cache
 };
 
 // ---- The value boxes -----------------------------------------------------------------------
@@ -321,6 +394,13 @@ QAccessibleInterface* describe(const QString& className, QObject* object) {
     if (is<UnitList>(className)) {
         return new UnitListAccessible(static_cast<QComboBox*>(widget));
     }
+    // A unit list's drop-down list, of whatever class the toolkit makes it.
+    if (auto* view = qobject_cast<QAbstractItemView*>(widget); view && view->parent()) {
+        auto* list = qobject_cast<UnitList*>(view->parent()->parent());
+        if (list != nullptr && rowsOf(list) == view) {
+            return new UnitRowsAccessible(view, list);
+        }
+    }
     if (is<ValueBox>(className)) {
         return new ValueBoxAccessible(static_cast<ValueBox*>(widget));
     }
@@ -330,7 +410,56 @@ QAccessibleInterface* describe(const QString& className, QObject* object) {
     return nullptr;
 }
 
+#ifdef TARVEL_ATSPI
+// Qt 6.4's bridge to AT-SPI forwards a change of the checked, active and enabled states only,
+// so a screen reader never learns that a drop-down list opened or closed. The event is sent
+// here as the bridge sends the others: on its own connection to the accessibility bus, from
+// the object's path, with the application's reference. Without that connection (no bus, or
+// a Qt that names it otherwise) nothing is sent.
+struct AtSpiReference {
+    QString service;
+    QDBusObjectPath path;
+};
+
+QDBusArgument& operator<<(QDBusArgument& out, const AtSpiReference& reference) {
+    out.beginStructure();
+    out << reference.service << reference.path;
+    out.endStructure();
+    return out;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& in, AtSpiReference& reference) {
+    in.beginStructure();
+    in >> reference.service >> reference.path;
+    in.endStructure();
+    return in;
+}
+#endif
+
 }  // namespace
+
+void announceExpanded(QWidget* list, bool expanded) {
+#ifdef TARVEL_ATSPI
+    QAccessibleInterface* iface = QAccessible::isActive() ? QAccessible::queryAccessibleInterface(list) : nullptr;
+    const QDBusConnection bus(QStringLiteral("a11y"));
+    if (iface == nullptr || !bus.isConnected()) {
+        return;
+    }
+    static const QMetaType registered = qDBusRegisterMetaType<AtSpiReference>();
+    (void)registered;
+    const QString objects = QStringLiteral("/org/a11y/atspi/accessible/");
+    QDBusMessage event = QDBusMessage::createSignal(
+        objects + QString::number(QAccessible::uniqueId(iface)),
+        QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("StateChanged"));
+    event << QStringLiteral("expanded") << (expanded ? 1 : 0) << 0
+          << QVariant::fromValue(QDBusVariant(0))
+          << QVariant::fromValue(AtSpiReference{bus.baseService(), QDBusObjectPath(objects + QStringLiteral("root"))});
+    bus.send(event);
+#else
+    (void)list;
+    (void)expanded;
+#endif
+}
 
 void registerAccessibility() {
     static const bool registered = [] {

@@ -1,6 +1,8 @@
 // What screen readers are told about the window beyond the toolkit's defaults.
 #pragma once
 
+class QWidget;
+
 namespace tarvel::ui {
 
 /// Installs, once, the accessibility layer's own descriptions of:
@@ -11,5 +13,8 @@ namespace tarvel::ui {
 /// - the message line: a notification whose name is the message.
 /// Call it before the window is built; calling it again does nothing.
 void registerAccessibility();
+
+/// Tells assistive technology that a drop-down list has just opened (`expanded`) or closed.
+void announceExpanded(QWidget* list, bool expanded);
 
 }  // namespace tarvel::ui

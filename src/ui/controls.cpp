@@ -1,5 +1,8 @@
 #include "ui/controls.h"
 
+#include "ui/accessibility.h"
+
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleEvent>
 #include <QFocusEvent>
@@ -11,24 +14,31 @@
 namespace tarvel::ui {
 namespace {
 
-// Tells assistive technology that the keyboard now works on one item of a list: screen
-// readers speak the item. Queued, so that it follows the event the toolkit itself sends for
-// the list taking the focus, and is not overtaken by it.
-void presentItemLater(QWidget* list, int row) {
+// Tells assistive technology that the keyboard now works on one row of a list: screen
+// readers speak the row. Queued, so that it follows the event the toolkit itself sends for
+// the list taking the focus, and is not overtaken by it. `rows` holds the rows of `list`: the
+// list itself, or a drop-down list's own list.
+void presentItemLater(QWidget* list, QAbstractItemView* rows, int row) {
     if (!QAccessible::isActive() || row < 0) {
         return;
     }
-    QTimer::singleShot(0, list, [list, row] {
-        if (!list->hasFocus()) {
+    QTimer::singleShot(0, list, [list, rows, row] {
+        if (!list->hasFocus() || row >= rows->model()->rowCount(rows->rootIndex())) {
             return;
         }
-        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(list);
-        if (iface == nullptr || row >= iface->childCount()) {
-            return;
-        }
-        QAccessibleEvent focus(iface->child(row), QAccessible::Focus);
+        QAccessibleEvent focus(rows, QAccessible::Focus);
+        focus.setChild(row);
         QAccessible::updateAccessibility(&focus);
     });
+}
+
+// Tells assistive technology that the keyboard works on this control, as when it takes the
+// focus: screen readers present it again, in its present state.
+void presentNow(QWidget* control) {
+    if (QAccessible::isActive()) {
+        QAccessibleEvent focus(control, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 // What a double click takes as one number: digits, signs, either separator and the spaces
@@ -58,7 +68,7 @@ QItemSelectionModel::SelectionFlags CategoryList::selectionCommand(const QModelI
 
 void CategoryList::focusInEvent(QFocusEvent* event) {
     QListWidget::focusInEvent(event);
-    presentItemLater(this, currentRow());
+    presentItemLater(this, this, currentRow());
 }
 
 void CategoryList::paintEvent(QPaintEvent* event) {
@@ -77,15 +87,32 @@ void CategoryList::paintEvent(QPaintEvent* event) {
 
 UnitList::UnitList(QWidget* parent) : QComboBox(parent) {
     connect(this, &QComboBox::currentIndexChanged, this, [this](int row) {
-        if (hasFocus()) {
-            presentItemLater(this, row);
+        if (hasFocus() && !closing_) {
+            presentItemLater(this, view(), row);
         }
     });
 }
 
+// Opened or closed, the list is said to have expanded or collapsed, and is then presented
+// again as a whole, now with its new state and unit. A reader takes the state change only
+// from the control that has the focus: the list itself, not the row it was on.
+void UnitList::showPopup() {
+    QComboBox::showPopup();
+    announceExpanded(this, true);
+    presentNow(this);
+}
+
 void UnitList::focusInEvent(QFocusEvent* event) {
     QComboBox::focusInEvent(event);
-    presentItemLater(this, currentIndex());
+    if (event->reason() == Qt::PopupFocusReason) {  // back from its open list, however closed
+        announceExpanded(this, false);
+        presentNow(this);
+        // The unit chosen in the list comes just after; the list just presented says it.
+        closing_ = true;
+        QTimer::singleShot(0, this, [this] { closing_ = false; });
+    } else {
+        presentItemLater(this, view(), currentIndex());
+    }
 }
 
 // ---- ValueBox ------------------------------------------------------------------------------

@@ -24,15 +24,19 @@ protected:
 };
 
 /// A unit list: a drop-down list whose chosen unit a screen reader hears on focus and on
-/// every change (see accessibility.h).
+/// every change, and whose opening and closing it hears too (see accessibility.h).
 class UnitList final : public QComboBox {
     Q_OBJECT
 
 public:
     explicit UnitList(QWidget* parent = nullptr);
+    void showPopup() override;
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+
+private:
+    bool closing_ = false;  // the open list is closing
 };
 
 /// A value box. A double click selects the whole number under the pointer (sign, digits and

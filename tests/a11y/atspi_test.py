@@ -5,11 +5,17 @@ focusable control is named in Spanish for what it is, then works the window the 
 reader's user does: focus moved through AT-SPI, keys typed as key events, values and the
 message read back through the accessibility tree, and "Cerrar" pressed through its action.
 
+Each list is also worked as voice-control and automation tools do: opened with a click, the
+row found in the open list through AT-SPI, its extents checked to lie inside that list, its
+middle clicked; and one unit chosen through its row's action.
+
 Run by run_atspi.sh inside a private D-Bus session with the accessibility bus up and the
-program started with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 in a comma locale. Needs Debian's
+program started with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 in the locale given as the first
+argument (es_ES.UTF-8 writes a comma decimal, en_US.UTF-8 a full stop). Needs Debian's
 python3-pyatspi, so it runs under /usr/bin/python3.
 """
 
+import subprocess
 import sys
 import time
 
@@ -119,6 +125,54 @@ def text_of(accessible):
     return text.getText(0, text.characterCount)
 
 
+def extents(accessible):
+    box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return box.x, box.y, box.width, box.height
+
+
+def inside(inner, outer):
+    x, y, w, h = inner
+    ox, oy, ow, oh = outer
+    return w > 0 and h > 0 and ox <= x and oy <= y and x + w <= ox + ow and y + h <= oy + oh
+
+
+def click(accessible):
+    x, y, w, h = extents(accessible)
+    subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "1"], check=True)
+
+
+def open_list(box):
+    """The list a unit list shows once clicked, as its child, with its rows."""
+    click(box)
+    rows = wait_for(f"{spoken_label(box)!r} to show its open list",
+                    lambda: box.childCount == 1 and "showing" in states(box[0]) and box[0])
+    if "expanded" not in states(box):
+        fail(f"{spoken_label(box)!r} is open but not expanded: {sorted(states(box))}")
+    return rows
+
+
+def choose(rows, name, by_action=False):
+    """Chooses a row of an open list as a tool does: found by name, clicked in its middle
+    (once its extents are checked to lie inside the list), or through its action."""
+    row = next((r for r in rows if r is not None and r.name == name), None)
+    if row is None:
+        fail(f"no row {name!r} in the open list: {[r.name for r in rows if r is not None]}")
+    row_states = states(row)
+    if not {"showing", "selectable"} <= row_states:
+        fail(f"row {name!r} of the open list has the states {sorted(row_states)}")
+    if not inside(extents(row), extents(rows)):
+        fail(f"row {name!r} lies at {extents(row)}, not inside its list at {extents(rows)}")
+    action = row.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    if not names:
+        fail(f"row {name!r} offers no action to choose it")
+    if by_action:
+        action.doAction(0)
+    else:
+        click(row)
+    return names
+
+
 def press_keys(*keysyms):
     for keysym in keysyms:
         pyatspi.Registry.generateKeyboardEvent(keysym, None, pyatspi.KEY_SYM)
@@ -183,9 +237,34 @@ def main():
         )
 
     value_a, value_b = by_label["Valor A"], by_label["Valor B"]
-    unit_b, close = by_label["Unidad del valor B"], by_label["Cerrar"]
+    unit_a, unit_b = by_label["Unidad del valor A"], by_label["Unidad del valor B"]
+    close, categories = by_label["Cerrar"], by_label["Magnitud"]
     if unit_b.name != "m":
         fail(f"the unit of value B reads {unit_b.name!r}, not the chosen unit 'm'")
+    comma = sys.argv[1].startswith("es_") if len(sys.argv) > 1 else True
+
+    # ---- Each list worked with the pointer, each row found through AT-SPI ----------------
+    if unit_a.childCount != 1:
+        fail(f"the unit list has {unit_a.childCount} children, not its one list of units")
+    shown = [r.name for r in unit_a[0] if r is not None and "showing" in states(r)]
+    if "showing" in states(unit_a[0]) or shown:
+        fail(f"the closed unit list shows its list or the rows {shown}")
+    for box, unit, by_action in ((unit_a, "km", False), (unit_b, "cm", True)):
+        names = choose(open_list(box), unit, by_action)
+        wait_for(f"{spoken_label(box)!r} to read {unit!r}", lambda: box.name == unit and
+                 "expanded" not in states(box))
+        print(f"a11y: {spoken_label(box)!r}: opened by a click, row {unit!r} found inside the "
+              f"open list and {'pressed' if by_action else 'clicked'} (actions {names})")
+    # Each new unit re-expresses its own box: A 0,001 km, then B 100,0 cm.
+    wait_for("value B to read a metre in centimetres",
+             lambda: text_of(value_b) == ("100,0" if comma else "100.0"))
+    names = choose(categories, "Area")
+    wait_for("the category Area", lambda: unit_a.name == "m²")
+    print(f"a11y: category 'Area' found inside its list and clicked (actions {names})")
+    choose(categories, "Longitud")
+    wait_for("the category Longitud", lambda: unit_a.name == "m")
+    by_label["Valor A"].queryComponent().grabFocus()
+    wait_for("the focus back in value A", lambda: "focused" in states(value_a))
 
     # ---- The Tab key walks the controls; a unit is chosen with the keyboard ---------------
     def focused():
@@ -207,7 +286,7 @@ def main():
 
     start = wait_for("the focus in a control", focused)
     if spoken_label(start) != "Valor A":
-        fail(f"the window opened with the focus in {spoken_label(start)!r}, not in 'Valor A'")
+        fail(f"the focus is in {spoken_label(start)!r}, not in 'Valor A'")
     for expected in ("Valor B", "Unidad del valor A", "Unidad del valor B"):
         tab_to(expected)
     press_keys(KEY_DOWN)
@@ -219,14 +298,15 @@ def main():
     # ---- A value typed into A; B read back ------------------------------------------------
     events.clear()
     press_keys(KEY_END, *[KEY_BACKSPACE] * 6)
-    type_text("2.5")  # the full stop types the comma of this desktop
-    wait_for("value A to read '2,5'", lambda: text_of(value_a) == "2,5")
-    wait_for("value B to read '250,0'", lambda: text_of(value_b) == "250,0")
+    type_text("2.5")  # the full stop types the desktop's decimal separator
+    typed, result = ("2,5", "250,0") if comma else ("2.5", "250.0")
+    wait_for(f"value A to read {typed!r}", lambda: text_of(value_a) == typed)
+    wait_for(f"value B to read {result!r}", lambda: text_of(value_b) == result)
     print(f"a11y: typed 2.5 into value A: A reads {text_of(value_a)!r}, B {text_of(value_b)!r}")
     written = [e[3] for e in events.of(value_b, "object:text-changed:insert")]
-    if "250,0" not in written:
-        fail(f"value B got 250,0 without a text-insert event (inserts: {written})")
-    print("a11y: value B raised object:text-changed:insert with '250,0'")
+    if result not in written:
+        fail(f"value B got {result} without a text-insert event (inserts: {written})")
+    print(f"a11y: value B raised object:text-changed:insert with {result!r}")
 
     # ---- A message appears --------------------------------------------------------------
     events.clear()

@@ -3,7 +3,8 @@
 Orca runs with its speech going nowhere and every utterance written to its debug log, on a
 line "SPEECH OUTPUT: '...'". This script presses keys with xdotool and waits, step by step,
 for what a user of the window must hear: each control's Spanish name, the values whole, the
-chosen unit and category on focus and as they change, a message once while the focus stays
+chosen unit and category on focus and as they change, a unit list opened (expanded), walked
+row by row and closed (collapsed) on the unit chosen, a message once while the focus stays
 in a value box, and the window's title on Orca's read-title command. It also checks what must
 never be heard: an empty notification, a message repeated, a value cut short.
 
@@ -68,6 +69,15 @@ def main():
     orca.hear("its unit on focus", r"m\.?")
     keys("Down")
     orca.hear("its unit after Down", r"cm\.?")
+
+    keys("alt+Down")
+    orca.hear("the list opened", r"Unidad del valor A.* expandido\.?")
+    for unit in ("mm", "yd"):
+        keys("Down")
+        orca.hear("the row walked to in the open list", rf"{unit}\.?")
+    keys("Return")
+    orca.hear("the list closed", r"Unidad del valor A.* contraído\.?")
+    orca.hear("the unit chosen", r"(Unidad del valor A.*)?yd\.?")
 
     keys("Tab")
     orca.hear("the second unit list", r"Unidad del valor B.*")

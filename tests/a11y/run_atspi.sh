@@ -6,7 +6,9 @@
 # With --orca, Orca itself listens instead (Debian 12's Orca 43, speaking Spanish into its
 # debug log, with no speech server) and orca_test.py checks what it says as keys are typed.
 #
-# Usage: run_atspi.sh [--orca] path/to/conversor-unidades
+# The program runs in the locale given (LC_ALL), es_ES.UTF-8 by default.
+#
+# Usage: run_atspi.sh [--orca] path/to/conversor-unidades [LOCALE]
 set -euo pipefail
 
 orca=0
@@ -14,7 +16,8 @@ if [ "${1:-}" = --orca ]; then
     orca=1
     shift
 fi
-program=${1:?usage: run_atspi.sh [--orca] path/to/conversor-unidades}
+program=${1:?usage: run_atspi.sh [--orca] path/to/conversor-unidades [LOCALE]}
+lang=${2:-es_ES.UTF-8}
 here=$(cd "$(dirname "$0")" && pwd)
 
 fail() {
@@ -50,7 +53,7 @@ if [ "${1:-}" != --inside-session ]; then
 
     # A fresh session bus of our own; it goes away with everything on it when we return.
     status=0
-    dbus-run-session -- bash "$0" --inside-session "$program" "$work" "$orca" || status=$?
+    dbus-run-session -- bash "$0" --inside-session "$program" "$work" "$orca" "$lang" || status=$?
     exit "$status"
 fi
 
@@ -58,6 +61,7 @@ fi
 program=$2
 work=$3
 orca=$4
+lang=$5
 launcher_pid=
 app_pid=
 orca_pid=
@@ -100,7 +104,7 @@ if [ "$orca" = 1 ]; then
     grep -q "SPEECH OUTPUT" "$work/orca.log" || fail "Orca said nothing in 20 s"
 fi
 
-QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LC_ALL=es_ES.UTF-8 QT_QPA_PLATFORM=xcb "$program" \
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LC_ALL=$lang QT_QPA_PLATFORM=xcb "$program" \
     >"$work/app.log" 2>&1 &
 app_pid=$!
 
@@ -115,7 +119,7 @@ if [ "$orca" = 1 ]; then
     exit 0
 fi
 
-"$python" "$here/atspi_test.py" || fail "see above; the program said: $(cat "$work/app.log")"
+"$python" "$here/atspi_test.py" "$lang" || fail "see above; the program said: $(cat "$work/app.log")"
 
 for _ in $(seq 50); do
     kill -0 "$app_pid" 2>/dev/null || break
