@@ -9,9 +9,10 @@ tarvel_packages_test=(libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb
 tarvel_packages_run=(xauth qt6-translations-l10n)
 tarvel_packages_shot=(xvfb xdotool imagemagick)
 tarvel_packages_package=(dpkg-dev file desktop-file-utils xvfb xauth xdotool x11-utils)
-# The Windows cross build and Wine to run it; googletest holds the sources built for Windows.
+# The Windows cross build and Wine to run it; googletest holds the sources built for Windows;
+# wixl builds the installer and msitools' msiinfo reads it back.
 tarvel_packages_windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-    wine64 wine googletest)
+    wine64 wine googletest wixl msitools)
 
 tarvel_install() {
     local wanted=() missing=() group pkg
