@@ -10,9 +10,10 @@ tarvel_packages_run=(xauth qt6-translations-l10n)
 tarvel_packages_shot=(xvfb xdotool imagemagick)
 tarvel_packages_package=(dpkg-dev file desktop-file-utils xvfb xauth xdotool x11-utils)
 # The Windows cross build and Wine to run it; googletest holds the sources built for Windows;
-# the native window's tests and screenshot run on Xvfb.
+# the native window's tests and screenshot run on Xvfb; wixl builds the installer and msitools'
+# msiinfo reads it back.
 tarvel_packages_windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-    wine64 wine fonts-wine googletest xvfb xauth xdotool imagemagick)
+    wine64 wine fonts-wine googletest xvfb xauth xdotool imagemagick wixl msitools)
 
 tarvel_install() {
     local wanted=() missing=() group pkg

@@ -128,6 +128,11 @@ if [ "${TARVEL_SKIP_WINDOWS:-0}" != 1 ]; then
         retried=$(grep -c "^wine_run: Wine did not start" "$win/tarvel/Testing/Temporary/LastTest.log" || true)
         timings+=", tests in ${setting:-the default locale} $((SECONDS - start)) s ($retried Wine starts retried)"
     done
+    # The installer: installed, upgraded and removed again under Wine (tests/windows).
+    start=$SECONDS
+    cmake --build "$win/tarvel" --target msi
+    bash tests/windows/msi_roundtrip.sh "$win/tarvel"
+    timings+=", MSI and its round trip $((SECONDS - start)) s"
     start=$SECONDS
     bash scripts/screenshot_windows.sh "$win/tarvel/src/conversor-unidades.exe" docs/screenshot-windows.png
     timings+=", screenshot $((SECONDS - start)) s"
