@@ -13,7 +13,7 @@ tarvel_packages_package=(dpkg-dev file desktop-file-utils xvfb xauth xdotool x11
 # the native window's tests and screenshot run on Xvfb; wixl builds the installer and msitools'
 # msiinfo reads it back.
 tarvel_packages_windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-    wine64 wine fonts-wine googletest xvfb xauth xdotool imagemagick wixl msitools)
+    wine64 wine googletest xvfb xauth xdotool imagemagick wixl msitools)
 
 tarvel_install() {
     local wanted=() missing=() group pkg

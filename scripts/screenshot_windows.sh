@@ -1,19 +1,18 @@
 #!/usr/bin/env bash
-# Takes a picture of the native Windows window as it opens under Wine, in a comma locale, with
-# the frame Wine draws for it as Windows would (in a Wine desktop of its own, so no window
-# manager of the X server decorates it): screenshot_windows.sh conversor-unidades.exe OUT.png
-# Runs on the X server in DISPLAY, with the Wine prefix in WINEPREFIX (the windows stage of
-# scripts/test.sh sets both). The program is left running; the stage ends Wine after it.
+# Takes a picture of the native Windows window as it opens under Wine, in a comma locale:
+# screenshot_windows.sh conversor-unidades.exe OUT.png
+# Runs on the X server in DISPLAY, with the Wine prefix in WINEPREFIX. The windows stage of
+# scripts/test.sh sets both, and has Wine show its windows in a Wine desktop, where Wine draws
+# their frames as Windows does. The program is left running; the stage ends Wine after it.
 set -euo pipefail
 exe=${1:?usage: screenshot_windows.sh conversor-unidades.exe OUT.png}
 out=${2:?usage: screenshot_windows.sh conversor-unidades.exe OUT.png}
 here=$(cd "$(dirname "$0")/.." && pwd)
 
-LC_ALL=es_ES.UTF-8 bash "$here/cmake/wine_run.sh" /usr/lib/wine/wine64 explorer \
-    /desktop=Conversor,520x400 "$(realpath "$exe")" >/dev/null 2>&1 &
+LC_ALL=es_ES.UTF-8 bash "$here/cmake/wine_run.sh" /usr/lib/wine/wine64 "$exe" >/dev/null 2>&1 &
 window=
 for _ in $(seq 150); do
-    window=$(xdotool search --onlyvisible --name '^Conversor de unidades$' 2>/dev/null | head -n1) && 
+    window=$(xdotool search --onlyvisible --name '^Conversor de unidades$' 2>/dev/null | head -n1) &&
         [ -n "$window" ] && break
     sleep 0.2
 done

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <random>
 #include <string>
@@ -451,7 +452,7 @@ TEST(Window, NumbersShowFromTheirStartAndDoubleClickTakesThemWhole) {
     DWORD end = 0;
     SendMessageW(p["UB"], EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 0u);
-    EXPECT_EQ(end, shown.size());
+    EXPECT_EQ(std::size_t{end}, shown.size());
 }
 
 // ---- The message line and screen readers ---------------------------------------------------

@@ -42,6 +42,8 @@ constexpr std::size_t indexOf(std::string_view name) {
     return layout::kControls.size();
 }
 
+constexpr int kCommand1Id = kFirstId + static_cast<int>(indexOf("Command1"));
+
 int CALLBACK countFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
     return 0;  // one is enough
@@ -460,8 +462,7 @@ LRESULT NativeWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_COMMAND:
-        if (LOWORD(wParam) == kFirstId + indexOf("Command1") && HIWORD(wParam) == BN_CLICKED &&
-            form_) {
+        if (LOWORD(wParam) == kCommand1Id && HIWORD(wParam) == BN_CLICKED && form_) {
             form_->Command1_Click();
             return 0;
         }
