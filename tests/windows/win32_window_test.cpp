@@ -248,8 +248,9 @@ TEST_P(Scaled, PlacesFontsAndClientAreaFollowTheDensity) {
         const RECT r = placeIn(p.window.handle(), c);
         EXPECT_EQ(r.left, s(place.at96.left));
         EXPECT_EQ(r.top, s(place.at96.top));
-        EXPECT_NEAR(r.right, s(place.at96.right), 1);  // widths round on their own
-        EXPECT_NEAR(r.bottom, s(place.at96.bottom), 1);
+        const LONG rounding = dpi == 96 ? 0 : 1;  // scaled, widths round on their own
+        EXPECT_NEAR(r.right, s(place.at96.right), rounding);
+        EXPECT_NEAR(r.bottom, s(place.at96.bottom), rounding);
 
         LOGFONTW font{};
         GetObjectW(reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)), sizeof font, &font);
@@ -453,6 +454,10 @@ TEST(Window, NumbersShowFromTheirStartAndDoubleClickTakesThemWhole) {
     SendMessageW(p["UB"], EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 0u);
     EXPECT_EQ(std::size_t{end}, shown.size());
+    POINT caret{};
+    GetCaretPos(&caret);
+    EXPECT_LT(caret.x, before.cx / 7);  // before the first digit's end
+    EXPECT_EQ(SendMessageW(p["UB"], EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 
 // ---- The message line and screen readers ---------------------------------------------------
