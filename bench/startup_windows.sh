@@ -26,5 +26,5 @@ x86_64-w64-mingw32-objdump -p "$win/src/conversor-unidades.exe" 2>/dev/null |
     awk '/DLL Name/ { dlls = dlls " " $3 } END { print "conversor-unidades.exe imports:" dlls }' || true
 echo "conversor-unidades.exe: $(stat -c %s "$win/src/conversor-unidades.exe") bytes"
 PREPARE='wineserver -p; /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1' \
-    RUNNER=/usr/lib/wine/wine64 FLOOR=$win/bench/bare_window_win32.exe \
+    TARGET='' RUNNER=/usr/lib/wine/wine64 FLOOR=$win/bench/bare_window_win32.exe \
     PROGRAM=$win/src/conversor-unidades.exe bash bench/startup.sh "$lin" "$runs"
