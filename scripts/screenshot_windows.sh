@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Takes a picture of the native Windows window as it opens under Wine, in a comma locale:
-# screenshot_windows.sh conversor-unidades.exe OUT.png
+# Takes a picture of the native Windows window as it opens under Wine, in a comma locale, then
+# ends the program as a user does, with the keyboard on "Cerrar", and checks that it ends at
+# once with status 0: screenshot_windows.sh conversor-unidades.exe OUT.png
 # Runs on the X server in DISPLAY, with the Wine prefix in WINEPREFIX. The windows stage of
 # scripts/test.sh sets both, and has Wine show its windows in a Wine desktop, where Wine draws
-# their frames as Windows does. The program is left running; the stage ends Wine after it.
+# their frames as Windows does.
 set -euo pipefail
 exe=${1:?usage: screenshot_windows.sh conversor-unidades.exe OUT.png}
 out=${2:?usage: screenshot_windows.sh conversor-unidades.exe OUT.png}
 here=$(cd "$(dirname "$0")/.." && pwd)
 
 LC_ALL=es_ES.UTF-8 bash "$here/cmake/wine_run.sh" /usr/lib/wine/wine64 "$exe" >/dev/null 2>&1 &
+app=$!
 window=
 for _ in $(seq 150); do
     window=$(xdotool search --onlyvisible --name '^Conversor de unidades$' 2>/dev/null | head -n1) &&
@@ -29,3 +31,21 @@ done
 mkdir -p "$(dirname "$out")"
 import -window "$window" -strip -define png:exclude-chunks=date,time "$out"
 echo "Wrote $out"
+
+# The focus starts in the first value box; "Cerrar" is five Tabs on, and the space bar presses
+# it. Keys go to the Wine desktop's X window, and Wine hands them to the program.
+desktop=$(xdotool search --name 'Wine desktop$' | head -n1)
+xdotool windowfocus --sync "${desktop:-$window}" 2>/dev/null || true
+xdotool key --delay 100 Tab Tab Tab Tab Tab space
+for _ in $(seq 100); do
+    kill -0 "$app" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$app" 2>/dev/null; then
+    echo "screenshot: the program was still running 10 s after Cerrar was pressed" >&2
+    exit 1
+fi
+status=0
+wait "$app" || status=$?
+[ "$status" = 0 ] || { echo "screenshot: the program ended with status $status" >&2; exit 1; }
+echo "Cerrar, pressed from the keyboard, ended the program with status 0"

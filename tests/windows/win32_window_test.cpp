@@ -13,6 +13,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <cwchar>
 #include <random>
 #include <string>
 #include <vector>
@@ -379,12 +380,30 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyRow{"BackspaceDeletes", "123\b", "12", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Window, ShortcutsAndEnterAreRefusedWithABeep) {
+// Ctrl+V is refused like any other control key; the box's own Paste (its context menu's) is
+// not filtered, and what it pastes is computed like anything typed.
+TEST(Window, ShortcutsAndEnterAreRefusedWithABeepWhilePasteComputes) {
     Program p;
     p.enter("UA", "7");
+    if (OpenClipboard(p.window.handle())) {
+        EmptyClipboard();
+        HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 3 * sizeof(wchar_t));
+        std::wmemcpy(static_cast<wchar_t*>(GlobalLock(text)), L"5x", 3);
+        GlobalUnlock(text);
+        SetClipboardData(CF_UNICODETEXT, text);
+        CloseClipboard();
+    }
     p.press({{'V', false, true}, {'C', false, true}, {VK_RETURN}, {VK_ESCAPE}});
     EXPECT_EQ(p.text("UA"), "7");
     EXPECT_EQ(p.runtime.beeps, 4);
+    SendMessageW(p["UA"], EM_SETSEL, 1, 1);
+    SendMessageW(p["UA"], WM_PASTE, 0, 0);
+    EXPECT_EQ(p.text("UA"), "75x");
+    EXPECT_EQ(p.text("Label1"), "Valores no numéricos");
+    SendMessageW(p["UA"], EM_SETSEL, 2, 3);
+    SendMessageW(p["UA"], WM_CLEAR, 0, 0);
+    EXPECT_EQ(p.text("UB"), local("75.0"));
+    EXPECT_EQ(p.text("Label1"), "");
 }
 
 TEST(Window, TabWalksTheControlsBothWays) {
