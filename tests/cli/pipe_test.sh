@@ -23,11 +23,13 @@ out=$(printf '1,5\r\n-40\nx\n' | LC_ALL= LC_NUMERIC=es_ES.UTF-8 LANG=C "$convers
 [ "$(cat "$err")" = "conversor: línea 3: Valores no numéricos" ] || fail "stderr: $(cat "$err")"
 
 coproc CONVERSOR { LC_ALL=C "$conversor" - m cm; }
+# Bash forgets the coprocess's variables once it has ended, which may be before it is waited for.
+pid=$CONVERSOR_PID
 echo 2 >&"${CONVERSOR[1]}"
 read -t 10 -r line <&"${CONVERSOR[0]}" || fail "no result while the input stays open"
 [ "$line" = 200.0 ] || fail "the first result was: $line"
 exec {CONVERSOR[1]}>&-
-wait "$CONVERSOR_PID" || fail "exit status $? after a good column"
+wait "$pid" || fail "exit status $? after a good column"
 
 first=$(timeout 20 bash -c "yes 1 | '$conversor' - m cm | head -n 1") ||
     fail "conversor did not stop when its reader went away"
