@@ -85,7 +85,7 @@ HFONT makeFont(const layout::Font& font, UINT dpi) {
     LOGFONTW spec{};
     spec.lfHeight = -layout::pixelSize(font.points, dpi);
     spec.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
-    spec.lfItalic = font.italic ? TRUE : FALSE;
+    spec.lfItalic = static_cast<BYTE>(font.italic);
     spec.lfCharSet = ANSI_CHARSET;
     spec.lfOutPrecision = OUT_TT_PRECIS;
     spec.lfQuality = CLEARTYPE_QUALITY;
