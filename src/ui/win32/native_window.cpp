@@ -6,7 +6,6 @@
 #include "ui/win32/accessibility.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
 
 #include <cstring>
 #include <cwchar>
@@ -342,8 +341,10 @@ void NativeWindow::layOut(UINT dpi, const RECT* frame) {
     for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
         const layout::Control& spec = layout::kControls[i];
         HWND c = controls_[i];
-        fonts_[i].reset(makeFont(spec.font, dpi));
-        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i].get()), FALSE);
+        // The control takes its new font before the old one goes.
+        HFONT font = makeFont(spec.font, dpi);
+        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        fonts_[i].reset(font);
         const int boxHeight = layout::scaled(spec.place.height, dpi);
         const bool dropDown = spec.kind == Kind::DropDownList;
         SetWindowPos(c, nullptr, layout::scaled(spec.place.x, dpi),
