@@ -103,7 +103,7 @@ struct GroupEntry {
 };
 struct GroupDirectory {
     WORD reserved, type, count;
-    GroupEntry entries[1];
+    GroupEntry entries[4]; // as many as the program's icon has
 };
 #pragma pack(pop)
 
@@ -113,7 +113,9 @@ template <typename T> const T* resource(LPCWSTR name, LPCWSTR type) {
                             : static_cast<const T*>(LockResource(LoadResource(nullptr, found)));
 }
 
-TEST(ProgramIcon, OneIconOf32PixelsIn16Colours) {
+// One icon: first the 32-pixel emblem in 16 colours, then larger renderings as PNG images for
+// Explorer and the taskbar at high densities.
+TEST(ProgramIcon, The32PixelEmblemIn16ColoursThenLargerOnes) {
     const std::wstring path = ownPath();
     EXPECT_EQ(ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0), 1u);
     HICON large = nullptr;
@@ -122,7 +124,7 @@ TEST(ProgramIcon, OneIconOf32PixelsIn16Colours) {
 
     const auto* group = resource<GroupDirectory>(L"IDI_ICON1", RT_GROUP_ICON);
     ASSERT_NE(group, nullptr);
-    ASSERT_EQ(group->count, 1);
+    ASSERT_EQ(group->count, 4);
     const GroupEntry& entry = group->entries[0];
     EXPECT_EQ(entry.width, 32);
     EXPECT_EQ(entry.height, 32);
@@ -133,6 +135,18 @@ TEST(ProgramIcon, OneIconOf32PixelsIn16Colours) {
     EXPECT_EQ(image->biWidth, 32);
     EXPECT_EQ(image->biHeight, 64); // colour and mask rows
     EXPECT_EQ(image->biBitCount, 4);
+
+    const int sides[] = {64, 128, 256};
+    for (int i = 1; i < 4; ++i) {
+        const GroupEntry& larger = group->entries[i];
+        SCOPED_TRACE(sides[i - 1]);
+        EXPECT_EQ(larger.width, sides[i - 1] % 256); // 0 stands for 256
+        EXPECT_EQ(larger.bitCount, 32);
+        const auto* png = resource<unsigned char>(MAKEINTRESOURCEW(larger.id), RT_ICON);
+        ASSERT_NE(png, nullptr);
+        EXPECT_EQ(std::memcmp(png, "\x89PNG\r\n\x1a\n", 8), 0);
+        EXPECT_EQ((png[16] << 24 | png[17] << 16 | png[18] << 8 | png[19]), sides[i - 1]);
+    }
 }
 
 } // namespace

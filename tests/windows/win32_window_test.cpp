@@ -241,6 +241,16 @@ TEST_P(Scaled, PlacesFontsAndClientAreaFollowTheDensity) {
     const auto s = [dpi](LONG v) { return static_cast<LONG>(std::lround(v * dpi / 96.0)); };
     RECT client;
     GetClientRect(p.window.handle(), &client);
+    // The title bar's and task switcher's icon made for this density's size.
+    ICONINFO icon{};
+    ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(
+                                SendMessageW(p.window.handle(), WM_GETICON, ICON_BIG, 0)),
+                            &icon));
+    BITMAP colour{};
+    GetObjectW(icon.hbmColor, sizeof colour, &colour);
+    DeleteObject(icon.hbmColor);
+    DeleteObject(icon.hbmMask);
+    EXPECT_EQ(colour.bmWidth, s(32));
     EXPECT_EQ(client.right, s(455));
     EXPECT_EQ(client.bottom, s(324));
     for (const Place& place : kPlaces) {

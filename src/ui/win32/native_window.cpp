@@ -11,6 +11,7 @@
 #include <cwchar>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace tarvel::ui::win32 {
 namespace {
@@ -337,6 +338,16 @@ void NativeWindow::layOut(UINT dpi, const RECT* frame) {
         y = work.top + (work.bottom - work.top - height) / 2;
     }
     SetWindowPos(window_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The icon at the sizes this density asks for, each taken from the nearest image the
+    // program carries; the old ones go once the window holds the new.
+    for (const auto& [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
+        const int side = GetSystemMetricsForDpi(metric, dpi);
+        auto* icon = static_cast<HICON>(LoadImageW(instance_, L"IDI_ICON1", IMAGE_ICON, side, side, 0));
+        if (icon != nullptr) {
+            SendMessageW(window_, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+            (which == ICON_BIG ? bigIcon_ : smallIcon_).reset(icon);
+        }
+    }
 
     for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
         const layout::Control& spec = layout::kControls[i];

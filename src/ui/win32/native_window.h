@@ -48,6 +48,25 @@ private:
     Handle handle_ = nullptr;
 };
 
+/// An icon destroyed with its holder.
+class IconHandle {
+public:
+    IconHandle() = default;
+    ~IconHandle() { reset(); }
+    IconHandle(const IconHandle&) = delete;
+    IconHandle& operator=(const IconHandle&) = delete;
+    void reset(HICON icon = nullptr) {
+        if (icon_ != nullptr) {
+            DestroyIcon(icon_);
+        }
+        icon_ = icon;
+    }
+    [[nodiscard]] HICON get() const { return icon_; }
+
+private:
+    HICON icon_ = nullptr;
+};
+
 /// The one window of the program. Constructing it creates the window and its controls,
 /// builds the form, whose start-up sequence fills them, and leaves the window hidden; show()
 /// centres it on the screen and puts the focus in the first value box. Closing the window or
@@ -92,6 +111,8 @@ private:
     std::array<HWND, layout::kControls.size()> controls_{};  ///< in the order of kControls
     std::array<GdiObject<HFONT>, layout::kControls.size()> fonts_;
     GdiObject<HBRUSH> categoryBrush_;
+    IconHandle bigIcon_;    ///< the title bar's and the task switcher's, for the density
+    IconHandle smallIcon_;
     const BITMAPINFO* banner_ = nullptr;  ///< lies in the program's resources
     const void* bannerBits_ = nullptr;
     HWND lastFocus_ = nullptr;
