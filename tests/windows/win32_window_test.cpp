@@ -276,7 +276,8 @@ TEST_P(Scaled, PlacesFontsAndClientAreaFollowTheDensity) {
 
         // Nothing cut off: the control's text, in its font, fits inside it.
         HDC dc = GetDC(c);
-        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)));
+        const HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)));
         std::wstring shown(64, L'\0');
         shown.resize(static_cast<std::size_t>(GetWindowTextW(c, shown.data(), 64)));
         if (place.name == std::string_view("Label1")) {
@@ -469,7 +470,8 @@ TEST(Window, NumbersShowFromTheirStartAndDoubleClickTakesThemWhole) {
     EXPECT_EQ(SendMessageW(p["UB"], EM_GETFIRSTVISIBLELINE, 0, 0), 0);  // the first character shown
     // Double click on the separator: the whole number, the caret at its start.
     HDC dc = GetDC(p["UB"]);
-    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(p["UB"], WM_GETFONT, 0, 0)));
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(p["UB"], WM_GETFONT, 0, 0)));
     SIZE before{};
     GetTextExtentPoint32A(dc, "2589988", 7, &before);
     SelectObject(dc, old);
@@ -479,7 +481,8 @@ TEST(Window, NumbersShowFromTheirStartAndDoubleClickTakesThemWhole) {
     p.click(p["UB"], {before.cx + 3, r.bottom / 2}, 2);
     DWORD start = 1;
     DWORD end = 0;
-    SendMessageW(p["UB"], EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendMessageW(p["UB"], EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 0u);
     EXPECT_EQ(std::size_t{end}, shown.size());
     POINT caret{};
@@ -594,7 +597,8 @@ TEST(Window, ASessionShowsWhatTheWindowlessProgramShows) {
             SendMessageW(p[a ? "UA" : "UB"], EM_SETSEL, 0x7FFF, 0x7FFF);  // typing at the end
             p.type(std::string(1, key));
             (a ? model.UA : model.UB).type(static_cast<char16_t>(key == '\b' ? 8 : key));
-            done = std::string(a ? "UA key " : "UB key ") + (key == '\b' ? "BS" : std::string(1, key));
+            done =
+                std::string(a ? "UA key " : "UB key ") + (key == '\b' ? "BS" : std::string(1, key));
         }
         SCOPED_TRACE("step " + std::to_string(step) + ": " + done);
         ASSERT_EQ(p.text("UA"), model.UA.text());

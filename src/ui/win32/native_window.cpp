@@ -194,7 +194,8 @@ bool findBanner(HINSTANCE instance, const BITMAPINFO*& info, const void*& bits) 
         return false;
     }
     const DWORD size = SizeofResource(instance, found);
-    const auto* file = static_cast<const unsigned char*>(LockResource(LoadResource(instance, found)));
+    const auto* file =
+        static_cast<const unsigned char*>(LockResource(LoadResource(instance, found)));
     if (file == nullptr || size < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) {
         return false;
     }
@@ -340,9 +341,11 @@ void NativeWindow::layOut(UINT dpi, const RECT* frame) {
     SetWindowPos(window_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     // The icon at the sizes this density asks for, each taken from the nearest image the
     // program carries; the old ones go once the window holds the new.
-    for (const auto& [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
+    for (const auto& [which, metric] :
+         {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
         const int side = GetSystemMetricsForDpi(metric, dpi);
-        auto* icon = static_cast<HICON>(LoadImageW(instance_, L"IDI_ICON1", IMAGE_ICON, side, side, 0));
+        auto* icon =
+            static_cast<HICON>(LoadImageW(instance_, L"IDI_ICON1", IMAGE_ICON, side, side, 0));
         if (icon != nullptr) {
             SendMessageW(window_, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
             (which == ICON_BIG ? bigIcon_ : smallIcon_).reset(icon);
@@ -450,10 +453,10 @@ HBRUSH NativeWindow::colourOf(HDC dc, HWND c) {
     return nullptr;
 }
 
-LRESULT CALLBACK NativeWindow::procedure(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
+LRESULT CALLBACK NativeWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<NativeWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* self =
+            static_cast<NativeWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->window_ = window;
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
@@ -469,7 +472,8 @@ LRESULT NativeWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORLISTBOX:
-        if (HBRUSH brush = colourOf(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) {
+        if (HBRUSH brush =
+                colourOf(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) {
             return reinterpret_cast<LRESULT>(brush);
         }
         break;

@@ -73,7 +73,8 @@ private:
 /// pressing "Cerrar" ends the program through the runtime.
 class NativeWindow {
 public:
-    explicit NativeWindow(platform::Runtime& runtime, HINSTANCE instance = GetModuleHandleW(nullptr));
+    explicit NativeWindow(platform::Runtime& runtime,
+                          HINSTANCE instance = GetModuleHandleW(nullptr));
     ~NativeWindow();
     NativeWindow(const NativeWindow&) = delete;
     NativeWindow& operator=(const NativeWindow&) = delete;
