@@ -136,19 +136,27 @@ public:
         }
         press(sequence);
     }
-    /// A click, or a double click, at a point of a control.
+    /// A click, or a double click, at a point of a control. In a double click the pointer is
+    /// reported again where it is just before the button comes up the second time, as a hand
+    /// that never holds quite still makes the system do.
     void click(HWND control, POINT at, int times = 1) {
         ClientToScreen(control, &at);
         const int w = GetSystemMetrics(SM_CXSCREEN) - 1;
         const int h = GetSystemMetrics(SM_CYSCREEN) - 1;
-        std::vector<INPUT> input(1 + 2 * times);
-        input[0].type = INPUT_MOUSE;
-        input[0].mi.dx = (at.x * 65535 + w / 2) / w;
-        input[0].mi.dy = (at.y * 65535 + h / 2) / h;
-        input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        INPUT move{};
+        move.type = INPUT_MOUSE;
+        move.mi.dx = (at.x * 65535 + w / 2) / w;
+        move.mi.dy = (at.y * 65535 + h / 2) / h;
+        move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        std::vector<INPUT> input{move};
         for (int i = 0; i < 2 * times; ++i) {
-            input[1 + i].type = INPUT_MOUSE;
-            input[1 + i].mi.dwFlags = i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+            if (times > 1 && i == 2 * times - 1) {
+                input.push_back(move);
+            }
+            INPUT button{};
+            button.type = INPUT_MOUSE;
+            button.mi.dwFlags = i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+            input.push_back(button);
         }
         SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
         pump();

@@ -155,17 +155,28 @@ int CALLBACK numberWordBreak(LPWSTR text, int current, int length, int code) {
     return i;
 }
 
-// A value box's own habit: after a double click the caret stands at the start of the word,
-// so a long number keeps its leading digits in sight.
+// A value box's own habit: a double click takes the whole number and leaves the caret at its
+// start, so a long number keeps its leading digits in sight. The number is taken again when the
+// button comes up, unless a drag went past it: the edit follows the pointer while the button
+// is down, and one move report at the same place would shorten the selection to the pointer.
 LRESULT CALLBACK valueBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                              DWORD_PTR) {
+                              DWORD_PTR data) {
+    auto& pick = *reinterpret_cast<NumberPick*>(data);
     const LRESULT result = DefSubclassProc(box, message, wParam, lParam);
-    if (message == WM_LBUTTONDBLCLK) {
+    if (message == WM_LBUTTONDBLCLK || (message == WM_LBUTTONUP && pick.pending)) {
         DWORD start = 0;
         DWORD end = 0;
         SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                      reinterpret_cast<LPARAM>(&end));
-        SendMessageW(box, EM_SETSEL, end, static_cast<LPARAM>(start));
+        if (message == WM_LBUTTONDBLCLK) {
+            pick = {start, end, true};
+        } else {
+            pick.pending = false;
+            if (start < pick.start || end > pick.end) {
+                return result;  // dragged beyond the number: the user's own selection
+            }
+        }
+        SendMessageW(box, EM_SETSEL, pick.end, static_cast<LPARAM>(pick.start));
     }
     return result;
 }
@@ -310,10 +321,10 @@ void NativeWindow::createControls() {
         SetWindowPos(control(name), above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         above = control(name);
     }
-    for (const std::string_view name : {"UA", "UB"}) {
-        SendMessageW(control(name), EM_SETWORDBREAKPROC, 0,
-                     reinterpret_cast<LPARAM>(numberWordBreak));
-        SetWindowSubclass(control(name), valueBoxProc, 0, 0);
+    for (std::size_t i = 0; i < picks_.size(); ++i) {
+        const HWND box = control(i == 0 ? "UA" : "UB");
+        SendMessageW(box, EM_SETWORDBREAKPROC, 0, reinterpret_cast<LPARAM>(numberWordBreak));
+        SetWindowSubclass(box, valueBoxProc, 0, reinterpret_cast<DWORD_PTR>(&picks_[i]));
     }
     annotations_->liveRegion(control("Label1"));
 }

@@ -48,6 +48,13 @@ private:
     Handle handle_ = nullptr;
 };
 
+/// The number a double click took in a value box, until the button comes up.
+struct NumberPick {
+    DWORD start = 0;
+    DWORD end = 0;
+    bool pending = false;
+};
+
 /// An icon destroyed with its holder.
 class IconHandle {
 public:
@@ -117,6 +124,7 @@ private:
     const BITMAPINFO* banner_ = nullptr;  ///< lies in the program's resources
     const void* bannerBits_ = nullptr;
     HWND lastFocus_ = nullptr;
+    std::array<NumberPick, 2> picks_{};  ///< UA's and UB's
 
     std::unique_ptr<platform::win32::ItemListAccess> list1_;
     std::unique_ptr<platform::win32::ItemListAccess> combo1_;
