@@ -269,12 +269,12 @@ QFont fontOf(const layout::Font& font) {
 // A control named, placed, lettered and described as the window's description says.
 template <class Control>
 Control* place(Control* control, std::string_view name) {
-    const layout::Control& spec = layout::control(name);
-    const layout::Rect& at = spec.place;
+    const layout::Control& described = layout::control(name);
+    const layout::Rect& at = described.place;
     control->setObjectName(text(name));
     control->setGeometry(at.x, at.y, at.width, at.height);
-    control->setFont(fontOf(spec.font));
-    control->setAccessibleDescription(text(spec.accessibleDescription));
+    control->setFont(fontOf(described.font));
+    control->setAccessibleDescription(text(described.accessibleDescription));
     return control;
 }
 

@@ -82,16 +82,16 @@ const wchar_t* faceName(layout::Face face) {
 }
 
 HFONT makeFont(const layout::Font& font, UINT dpi) {
-    LOGFONTW spec{};
-    spec.lfHeight = -layout::pixelSize(font.points, dpi);
-    spec.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
-    spec.lfItalic = static_cast<BYTE>(font.italic);
-    spec.lfCharSet = ANSI_CHARSET;
-    spec.lfOutPrecision = OUT_TT_PRECIS;
-    spec.lfQuality = CLEARTYPE_QUALITY;
-    spec.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-    wcsncpy_s(spec.lfFaceName, LF_FACESIZE, faceName(font.face), _TRUNCATE);
-    return CreateFontIndirectW(&spec);
+    LOGFONTW wanted{};
+    wanted.lfHeight = -layout::pixelSize(font.points, dpi);
+    wanted.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+    wanted.lfItalic = static_cast<BYTE>(font.italic);
+    wanted.lfCharSet = ANSI_CHARSET;
+    wanted.lfOutPrecision = OUT_TT_PRECIS;
+    wanted.lfQuality = CLEARTYPE_QUALITY;
+    wanted.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    wcsncpy_s(wanted.lfFaceName, LF_FACESIZE, faceName(font.face), _TRUNCATE);
+    return CreateFontIndirectW(&wanted);
 }
 
 struct ClassAndStyle {
@@ -295,24 +295,24 @@ HWND NativeWindow::control(std::string_view name) const {
 
 void NativeWindow::createControls() {
     for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
-        const layout::Control& spec = layout::kControls[i];
-        const ClassAndStyle kind = classOf(spec.kind);
-        const std::wstring text = platform::win32::widen(spec.text);
+        const layout::Control& described = layout::kControls[i];
+        const ClassAndStyle kind = classOf(described.kind);
+        const std::wstring text = platform::win32::widen(described.text);
         controls_[i] = CreateWindowExW(
             kind.exStyle, kind.windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | kind.style, 0,
             0, 0, 0, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + static_cast<int>(i))),
             instance_, nullptr);
-        annotations_->name(controls_[i], spec.accessibleName, spec.accessibleDescription);
+        annotations_->name(controls_[i], described.accessibleName, described.accessibleDescription);
     }
     // Stacked and walked in the tab order: where neighbours overlap, the first one lies on top.
     // A reader that names a text box or a list by the label just before it (the classic rule,
     // and Wine's) finds an unseen label there with the control's name.
     HWND above = HWND_TOP;
     for (const std::string_view name : layout::kTabOrder) {
-        const layout::Control& spec = layout::control(name);
-        if (spec.kind != Kind::Button) {
-            const std::wstring text = platform::win32::widen(spec.accessibleName);
+        const layout::Control& described = layout::control(name);
+        if (described.kind != Kind::Button) {
+            const std::wstring text = platform::win32::widen(described.accessibleName);
             HWND label = CreateWindowExW(0, WC_STATICW, text.c_str(), WS_CHILD | SS_NOPREFIX, 0,
                                          0, 0, 0, window_, nullptr, instance_, nullptr);
             SetWindowPos(label, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -364,16 +364,16 @@ void NativeWindow::layOut(UINT dpi, const RECT* frame) {
     }
 
     for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
-        const layout::Control& spec = layout::kControls[i];
+        const layout::Control& described = layout::kControls[i];
         HWND c = controls_[i];
         // The control takes its new font before the old one goes.
-        HFONT font = makeFont(spec.font, dpi);
+        HFONT font = makeFont(described.font, dpi);
         SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         fonts_[i].reset(font);
-        const int boxHeight = layout::scaled(spec.place.height, dpi);
-        const bool dropDown = spec.kind == Kind::DropDownList;
-        SetWindowPos(c, nullptr, layout::scaled(spec.place.x, dpi),
-                     layout::scaled(spec.place.y, dpi), layout::scaled(spec.place.width, dpi),
+        const int boxHeight = layout::scaled(described.place.height, dpi);
+        const bool dropDown = described.kind == Kind::DropDownList;
+        SetWindowPos(c, nullptr, layout::scaled(described.place.x, dpi),
+                     layout::scaled(described.place.y, dpi), layout::scaled(described.place.width, dpi),
                      boxHeight + (dropDown ? layout::scaled(kDropDownHeight, dpi) : 0),
                      SWP_NOZORDER | SWP_NOACTIVATE);
         if (dropDown) {

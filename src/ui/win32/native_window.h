@@ -27,18 +27,19 @@ namespace tarvel::ui::win32 {
 class Annotations;
 class MessageLineAccess;
 
-/// A GDI object deleted with its holder.
-template <class Handle>
-class GdiObject {
+/// A system handle freed with its holder: a GDI object by DeleteObject, an icon by
+/// DestroyIcon.
+template <class Handle, auto Free>
+class Owned {
 public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle) : handle_(handle) {}
-    ~GdiObject() { reset(); }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
+    Owned() = default;
+    explicit Owned(Handle handle) : handle_(handle) {}
+    ~Owned() { reset(); }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
     void reset(Handle handle = nullptr) {
         if (handle_ != nullptr) {
-            DeleteObject(handle_);
+            Free(handle_);
         }
         handle_ = handle;
     }
@@ -48,30 +49,12 @@ private:
     Handle handle_ = nullptr;
 };
 
+
 /// The number a double click took in a value box, until the button comes up.
 struct NumberPick {
     DWORD start = 0;
     DWORD end = 0;
     bool pending = false;
-};
-
-/// An icon destroyed with its holder.
-class IconHandle {
-public:
-    IconHandle() = default;
-    ~IconHandle() { reset(); }
-    IconHandle(const IconHandle&) = delete;
-    IconHandle& operator=(const IconHandle&) = delete;
-    void reset(HICON icon = nullptr) {
-        if (icon_ != nullptr) {
-            DestroyIcon(icon_);
-        }
-        icon_ = icon;
-    }
-    [[nodiscard]] HICON get() const { return icon_; }
-
-private:
-    HICON icon_ = nullptr;
 };
 
 /// The one window of the program. Constructing it creates the window and its controls,
@@ -117,10 +100,11 @@ private:
     HWND window_ = nullptr;
     UINT dpi_ = 96;
     std::array<HWND, layout::kControls.size()> controls_{};  ///< in the order of kControls
-    std::array<GdiObject<HFONT>, layout::kControls.size()> fonts_;
-    GdiObject<HBRUSH> categoryBrush_;
-    IconHandle bigIcon_;    ///< the title bar's and the task switcher's, for the density
-    IconHandle smallIcon_;
+    std::array<Owned<HFONT, DeleteObject>, layout::kControls.size()> fonts_;
+    Owned<HBRUSH, DeleteObject> categoryBrush_;
+    /// The title bar's and the task switcher's icons, for the density.
+    Owned<HICON, DestroyIcon> bigIcon_;
+    Owned<HICON, DestroyIcon> smallIcon_;
     const BITMAPINFO* banner_ = nullptr;  ///< lies in the program's resources
     const void* bannerBits_ = nullptr;
     HWND lastFocus_ = nullptr;
