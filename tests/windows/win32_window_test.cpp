@@ -16,6 +16,7 @@
 #include <cwchar>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarvel::testing {
@@ -83,18 +84,25 @@ public:
         return "(none)";
     }
 
-    /// Runs the window's messages as its program does, until none but timers and painting
-    /// (the controls' animations; a themed button's comes every 10 ms as the system's own
-    /// timer, 0x118) has come for a while, and for 2 s at most.
+    /// Runs the window's messages as its program does: until every key and button sent has come
+    /// up through the queue, then until none but timers and painting (the controls' animations;
+    /// a themed button's comes every 10 ms as the system's own timer, 0x118) has come for a
+    /// while; for 2 s at most. A loaded machine may hand input over late, and a test that read
+    /// the window before its last button came up would read a click half done.
     void pump(DWORD quiet = 25) {
         const DWORD begin = GetTickCount();
         DWORD last = begin;
-        while (GetTickCount() - last < quiet && GetTickCount() - begin < 2000) {
+        while ((releases_ < awaited_ || GetTickCount() - last < quiet) &&
+               GetTickCount() - begin < 2000) {
             MSG message;
             for (int i = 0; i < 100 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
                 if (message.message != WM_TIMER && message.message != kSystemTimer &&
                     message.message != WM_PAINT) {
                     last = GetTickCount();
+                }
+                if (message.message == WM_KEYUP || message.message == WM_SYSKEYUP ||
+                    message.message == WM_LBUTTONUP) {
+                    ++releases_;
                 }
                 if (!window.preTranslate(message)) {
                     TranslateMessage(&message);
@@ -103,6 +111,18 @@ public:
             }
             Sleep(2);
         }
+        releases_ = awaited_;
+    }
+    /// Sends input and runs it through the window.
+    void send(std::vector<INPUT> input) {
+        for (const INPUT& i : input) {
+            if ((i.type == INPUT_KEYBOARD && (i.ki.dwFlags & KEYEVENTF_KEYUP) != 0) ||
+                (i.type == INPUT_MOUSE && (i.mi.dwFlags & MOUSEEVENTF_LEFTUP) != 0)) {
+                ++awaited_;
+            }
+        }
+        SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+        pump();
     }
 
     void press(const std::vector<Key>& keys) {
@@ -121,8 +141,7 @@ public:
             add(key.vk, true);
             if (key.control) add(VK_CONTROL, true);
             if (key.shift) add(VK_SHIFT, true);
-            SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
-            pump();
+            send(std::move(input));
         }
     }
     void type(std::string_view keys) {
@@ -136,30 +155,27 @@ public:
         }
         press(sequence);
     }
-    /// A click, or a double click, at a point of a control. In a double click the pointer is
-    /// reported again where it is just before the button comes up the second time, as a hand
-    /// that never holds quite still makes the system do.
+    /// A click, or a double click, at a point of a control. The pointer is reported again with
+    /// each button, as a hand that never holds quite still makes the system do; and so each
+    /// button goes down and comes up at that point, whatever else moved the pointer meanwhile
+    /// (under Wine, the X server's pointer reporting an older place late).
     void click(HWND control, POINT at, int times = 1) {
         ClientToScreen(control, &at);
         const int w = GetSystemMetrics(SM_CXSCREEN) - 1;
         const int h = GetSystemMetrics(SM_CYSCREEN) - 1;
-        INPUT move{};
-        move.type = INPUT_MOUSE;
-        move.mi.dx = (at.x * 65535 + w / 2) / w;
-        move.mi.dy = (at.y * 65535 + h / 2) / h;
-        move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        std::vector<INPUT> input{move};
+        const auto atPointer = [&](DWORD button) {
+            INPUT i{};
+            i.type = INPUT_MOUSE;
+            i.mi.dx = (at.x * 65535 + w / 2) / w;
+            i.mi.dy = (at.y * 65535 + h / 2) / h;
+            i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
+            return i;
+        };
+        std::vector<INPUT> input{atPointer(0)};
         for (int i = 0; i < 2 * times; ++i) {
-            if (times > 1 && i == 2 * times - 1) {
-                input.push_back(move);
-            }
-            INPUT button{};
-            button.type = INPUT_MOUSE;
-            button.mi.dwFlags = i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-            input.push_back(button);
+            input.push_back(atPointer(i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP));
         }
-        SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
-        pump();
+        send(std::move(input));
     }
     void clickMiddle(std::string_view name) {
         RECT r;
@@ -183,6 +199,10 @@ public:
 
     RecordingRuntime runtime;
     NativeWindow window{runtime};
+
+private:
+    int awaited_ = 0;   ///< keys and buttons sent to come up
+    int releases_ = 0;  ///< of them, come up through the queue
 };
 
 std::string decimal() {
