@@ -155,25 +155,27 @@ public:
         }
         press(sequence);
     }
-    /// A click, or a double click, at a point of a control. The pointer is reported again with
-    /// each button, as a hand that never holds quite still makes the system do; and so each
-    /// button goes down and comes up at that point, whatever else moved the pointer meanwhile
-    /// (under Wine, the X server's pointer reporting an older place late).
+    /// A click, or a double click, at a point of a control. Each button reports the pointer's
+    /// place, so that it goes down where it was sent whatever else moved the pointer meanwhile
+    /// (under Wine, the X server's pointer reporting an older place late). The last button of a
+    /// double click comes up a pixel to the right, as a hand that never holds quite still.
     void click(HWND control, POINT at, int times = 1) {
         ClientToScreen(control, &at);
         const int w = GetSystemMetrics(SM_CXSCREEN) - 1;
         const int h = GetSystemMetrics(SM_CYSCREEN) - 1;
-        const auto atPointer = [&](DWORD button) {
+        const auto pointer = [&](DWORD button, LONG drift) {
             INPUT i{};
             i.type = INPUT_MOUSE;
-            i.mi.dx = (at.x * 65535 + w / 2) / w;
+            i.mi.dx = ((at.x + drift) * 65535 + w / 2) / w;
             i.mi.dy = (at.y * 65535 + h / 2) / h;
             i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
             return i;
         };
-        std::vector<INPUT> input{atPointer(0)};
+        std::vector<INPUT> input{pointer(0, 0)};
         for (int i = 0; i < 2 * times; ++i) {
-            input.push_back(atPointer(i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP));
+            const bool lastOfMany = times > 1 && i == 2 * times - 1;
+            input.push_back(pointer(i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP,
+                                    lastOfMany ? 1 : 0));
         }
         send(std::move(input));
     }
