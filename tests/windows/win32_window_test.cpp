@@ -87,8 +87,8 @@ public:
     /// Runs the window's messages as its program does: until every key and button sent has come
     /// up through the queue, then until none but timers and painting (the controls' animations;
     /// a themed button's comes every 10 ms as the system's own timer, 0x118) has come for a
-    /// while; for 2 s at most. A loaded machine may hand input over late, and a test that read
-    /// the window before its last button came up would read a click half done.
+    /// while; for 2 s at most. A quiet spell alone could end before a late key or button, and
+    /// the test would read a click or a key half done.
     void pump(DWORD quiet = 25) {
         const DWORD begin = GetTickCount();
         DWORD last = begin;
