@@ -158,7 +158,7 @@ int CALLBACK numberWordBreak(LPWSTR text, int current, int length, int code) {
 // A value box's own habit: a double click takes the whole number and leaves the caret at its
 // start, so a long number keeps its leading digits in sight. The number is taken again when the
 // button comes up, unless a drag went past it: the edit follows the pointer while the button
-// is down, and one move report at the same place would shorten the selection to the pointer.
+// is down, and the least move within the number would shorten the selection to the pointer.
 LRESULT CALLBACK valueBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                               DWORD_PTR data) {
     auto& pick = *reinterpret_cast<NumberPick*>(data);
