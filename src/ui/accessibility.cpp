@@ -440,7 +440,8 @@ const QDBusArgument& operator>>(const QDBusArgument& in, AtSpiReference& referen
 
 void announceExpanded(QWidget* list, bool expanded) {
 #ifdef TARVEL_ATSPI
-    QAccessibleInterface* iface = QAccessible::isActive() ? QAccessible::queryAccessibleInterface(list) : nullptr;
+    QAccessibleInterface* iface =
+        QAccessible::isActive() ? QAccessible::queryAccessibleInterface(list) : nullptr;
     const QDBusConnection bus(QStringLiteral("a11y"));
     if (iface == nullptr || !bus.isConnected()) {
         return;
@@ -453,7 +454,8 @@ void announceExpanded(QWidget* list, bool expanded) {
         QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("StateChanged"));
     event << QStringLiteral("expanded") << (expanded ? 1 : 0) << 0
           << QVariant::fromValue(QDBusVariant(0))
-          << QVariant::fromValue(AtSpiReference{bus.baseService(), QDBusObjectPath(objects + QStringLiteral("root"))});
+          << QVariant::fromValue(AtSpiReference{bus.baseService(),
+                                                QDBusObjectPath(objects + QStringLiteral("root"))});
     bus.send(event);
 #else
     (void)list;

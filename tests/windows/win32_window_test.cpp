@@ -1,6 +1,7 @@
 // The native window as a user meets it: created, shown and driven through Windows' own input
 // (SendInput, then the program's message loop with TranslateMessage), and read back from the
 // live controls. Needs a display: under Wine, an X server.
+#include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_runtime.h"
 #include "support/windowless_program.h"
 #include "ui/win32/native_window.h"
@@ -23,6 +24,7 @@ namespace tarvel::testing {
 namespace {
 
 namespace layout = ui::layout;
+using platform::win32::narrow;
 using ui::win32::NativeWindow;
 
 class RecordingRuntime final : public platform::win32::Win32Runtime {
@@ -33,20 +35,11 @@ public:
     int ends = 0;
 };
 
-std::string utf8(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                        nullptr, nullptr);
-    return out;
-}
-
 std::string textOf(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(),
                                                         static_cast<int>(text.size()))));
-    return utf8(text);
+    return narrow(text);
 }
 
 constexpr UINT kSystemTimer = 0x118;
@@ -302,7 +295,7 @@ TEST_P(Scaled, PlacesFontsAndClientAreaFollowTheDensity) {
         for (const wchar_t* face : place.faces) {
             known = known || (face != nullptr && std::wstring(face) == font.lfFaceName);
         }
-        EXPECT_TRUE(known) << utf8(font.lfFaceName);
+        EXPECT_TRUE(known) << narrow(font.lfFaceName);
 
         // Nothing cut off: the control's text, in its font, fits inside it.
         HDC dc = GetDC(c);
@@ -319,8 +312,8 @@ TEST_P(Scaled, PlacesFontsAndClientAreaFollowTheDensity) {
         ReleaseDC(c, dc);
         RECT inside;
         GetClientRect(c, &inside);
-        EXPECT_LE(extent.cx, inside.right) << utf8(shown);
-        EXPECT_LE(extent.cy, inside.bottom) << utf8(shown);
+        EXPECT_LE(extent.cx, inside.right) << narrow(shown);
+        EXPECT_LE(extent.cy, inside.bottom) << narrow(shown);
     }
 }
 
@@ -585,7 +578,7 @@ TEST(Window, EveryFocusableControlHasItsSpanishName) {
         self.lVal = CHILDID_SELF;
         BSTR said = nullptr;
         EXPECT_EQ(accessible->get_accName(self, &said), S_OK);
-        EXPECT_EQ(said != nullptr ? utf8(said) : std::string("(none)"), row.name);
+        EXPECT_EQ(said != nullptr ? narrow(said) : std::string("(none)"), row.name);
         SysFreeString(said);
         accessible->Release();
     }

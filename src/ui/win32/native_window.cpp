@@ -373,7 +373,8 @@ void NativeWindow::layOut(UINT dpi, const RECT* frame) {
         const int boxHeight = layout::scaled(described.place.height, dpi);
         const bool dropDown = described.kind == Kind::DropDownList;
         SetWindowPos(c, nullptr, layout::scaled(described.place.x, dpi),
-                     layout::scaled(described.place.y, dpi), layout::scaled(described.place.width, dpi),
+                     layout::scaled(described.place.y, dpi),
+                     layout::scaled(described.place.width, dpi),
                      boxHeight + (dropDown ? layout::scaled(kDropDownHeight, dpi) : 0),
                      SWP_NOZORDER | SWP_NOACTIVATE);
         if (dropDown) {
