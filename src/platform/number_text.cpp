@@ -1,10 +1,10 @@
 #include "platform/number_text.h"
 
-#include <bit>
-#include <charconv>
+#include "platform/exact_decimal.h"
+
 #include <cmath>
 #include <cstdint>
-#include <system_error>
+#include <cstring>
 
 namespace tarvel::platform {
 namespace {
@@ -16,9 +16,6 @@ constexpr bool usableSeparator(char32_t c) {
     return c != 0 && c != U'+' && c != U'-' && !(c >= U'0' && c <= U'9');
 }
 
-// Largest double: 309 integer digits, a sign, a point and four decimals.
-constexpr std::size_t kFormatBuffer = 330;
-
 // |value| x 10^4 rounded to nearest, ties to even, computed exactly in 64-bit integers; nothing
 // from 2^49 up, where the product may not fit. This is the common case of the output pattern,
 // several times quicker than the general printer and equal to it digit for digit.
@@ -26,7 +23,8 @@ std::optional<std::uint64_t> tenThousandths(double value) {
     if (!(std::fabs(value) < 0x1p49)) {
         return std::nullopt;
     }
-    const auto bits = std::bit_cast<std::uint64_t>(value);
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
     const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
     std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
     int exponent = -1074;
@@ -48,6 +46,16 @@ std::optional<std::uint64_t> tenThousandths(double value) {
     const std::uint64_t rest = product & ((std::uint64_t{1} << shift) - 1);
     const std::uint64_t half = std::uint64_t{1} << (shift - 1);
     return whole + ((rest > half || (rest == half && (whole & 1) != 0)) ? 1 : 0);
+}
+
+void appendDecimal(std::string& out, std::uint64_t value) {
+    char digits[20];
+    char* start = digits + sizeof digits;
+    do {
+        *--start = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    out.append(start, digits + sizeof digits);
 }
 
 }  // namespace
@@ -102,8 +110,8 @@ std::optional<double> NumberText::read(std::string_view text) const {
         ++begin;
     }
 
-    // Map the body onto the plain grammar from_chars reads: digits with one '.', with a
-    // leading "0" so that ",5" works. The body never grows, so short texts stay on the stack.
+    // Map the body onto plain digits with one '.', with a leading "0" so that ",5" works. The
+    // body never grows, so short texts stay on the stack.
     const std::size_t room = end - begin + 1;
     char local[128];
     std::string heap;
@@ -116,7 +124,6 @@ std::optional<double> NumberText::read(std::string_view text) const {
     out[length++] = '0';
     bool seenDecimal = false;
     bool seenDigit = false;
-    bool integerNonZero = false;
     const std::string_view decimal = decimal_.view();
     const std::string_view group = group_.view();
     for (std::size_t i = begin; i < end;) {
@@ -124,7 +131,6 @@ std::optional<double> NumberText::read(std::string_view text) const {
         if (isDigit(c)) {
             out[length++] = c;
             seenDigit = true;
-            integerNonZero = integerNonZero || (!seenDecimal && c != '0');
             ++i;
         } else if (text.substr(i, decimal.size()) == decimal) {
             if (seenDecimal) {
@@ -142,23 +148,11 @@ std::optional<double> NumberText::read(std::string_view text) const {
     if (!seenDigit) {
         return std::nullopt;
     }
-    if (out[length - 1] == '.') {
-        --length;
-    }
-
-    double value = 0.0;
-    const auto [ptr, ec] = std::from_chars(out, out + length, value);
-    if (ec == std::errc::result_out_of_range) {
-        // Without an exponent only a non-zero integer part can exceed the range; anything
-        // else is a fraction too small to represent, which rounds to zero.
-        if (integerNonZero) {
-            return std::nullopt;
-        }
-        value = 0.0;
-    } else if (ec != std::errc{} || ptr != out + length) {
+    const std::optional<double> value = exact::read(std::string_view(out, length));
+    if (!value) {
         return std::nullopt;
     }
-    return negative ? -value : value;
+    return negative ? -*value : *value;
 }
 
 void NumberText::replaceDecimalPoint(std::string& text, std::size_t at) const {
@@ -171,42 +165,43 @@ std::string NumberText::format(double value) const {
     if (!std::isfinite(value)) {
         return {};
     }
+    std::string text;
+    unsigned fraction = 0;  // ten-thousandths
     if (const std::optional<std::uint64_t> scaled = tenThousandths(value)) {
-        char digits[24];
-        char* end = digits;
         if (value < 0 && *scaled != 0) {
-            *end++ = '-';
+            text += '-';
         }
-        end = std::to_chars(end, digits + sizeof digits, *scaled / 10000).ptr;
-        std::string text(digits, end);
-        text += decimal_.view();
-        unsigned fraction = static_cast<unsigned>(*scaled % 10000);
-        int kept = 4;
-        while (kept > 1 && fraction % 10 == 0) {  // one fraction digit at least
-            fraction /= 10;
-            --kept;
+        appendDecimal(text, *scaled / 10000);
+        fraction = static_cast<unsigned>(*scaled % 10000);
+    } else {
+        // From 2^49 up a double has at most three binary fraction digits, so its four decimal
+        // places are exact and nothing rounds.
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+        const int exponent = static_cast<int>((bits >> 52) & 0x7FF) - 1075;
+        if (value < 0) {
+            text += '-';
         }
-        char fractionDigits[4];
-        for (int i = kept - 1; i >= 0; --i, fraction /= 10) {
-            fractionDigits[i] = static_cast<char>('0' + fraction % 10);
+        if (exponent >= 0) {
+            exact::appendInteger(text, mantissa, exponent);
+        } else {
+            const int shift = -exponent;  // 1 to 3
+            appendDecimal(text, mantissa >> shift);
+            fraction = static_cast<unsigned>(((mantissa & ((std::uint64_t{1} << shift) - 1)) * 10000) >> shift);
         }
-        text.append(fractionDigits, static_cast<std::size_t>(kept));
-        return text;
     }
-    char buffer[kFormatBuffer];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4);
-    char* last = result.ptr;
-    // Keep one fraction digit; drop the zeros after it.
-    while (last[-1] == '0' && last[-2] != '.') {
-        --last;
+    text += decimal_.view();
+    int kept = 4;
+    while (kept > 1 && fraction % 10 == 0) {  // one fraction digit at least
+        fraction /= 10;
+        --kept;
     }
-    const bool negative = buffer[0] == '-';
-    if (negative && last - buffer == 4 && buffer[1] == '0' && buffer[3] == '0') {
-        return format(0.0);  // a negative that rounds to zero
+    char fractionDigits[4];
+    for (int i = kept - 1; i >= 0; --i, fraction /= 10) {
+        fractionDigits[i] = static_cast<char>('0' + fraction % 10);
     }
-    std::string text(buffer, last);
-    replaceDecimalPoint(text, text.find('.'));
+    text.append(fractionDigits, static_cast<std::size_t>(kept));
     return text;
 }
 
@@ -214,10 +209,7 @@ std::string NumberText::plainText(double value) const {
     if (!std::isfinite(value)) {
         return {};
     }
-    char buffer[kFormatBuffer + 400];  // the shortest fixed form of a tiny value is long
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    std::string text(buffer, result.ptr);
+    std::string text = exact::shortest(value);
     if (const auto point = text.find('.'); point != std::string::npos) {
         replaceDecimalPoint(text, point);
     }
