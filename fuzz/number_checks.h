@@ -56,6 +56,36 @@ inline std::string escaped(std::string_view text) {
 
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+/// The text with '.' written as the setting's decimal character.
+inline std::string withDecimal(const platform::NumberText& texts, std::string text) {
+    const std::string decimal(platform::Utf8::encode(texts.locale().decimal).view());
+    if (const auto point = text.find('.'); point != std::string::npos) {
+        text.replace(point, 1, decimal);
+    }
+    return text;
+}
+
+/// The output pattern as the standard library's printer gives it, which the portable renderer
+/// must match byte for byte: four fixed decimals rounded on the exact binary value, ties to
+/// even, zeros after the first decimal dropped, no minus on a zero.
+inline std::string libraryPattern(const platform::NumberText& texts, double value) {
+    char buffer[400];
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4).ptr;
+    std::string text(buffer, end);
+    while (text.ends_with('0') && text[text.size() - 2] != '.') {
+        text.pop_back();
+    }
+    return withDecimal(texts, text == "-0.0" ? "0.0" : text);
+}
+
+/// The shortest fixed text as the standard library's printer gives it.
+inline std::string libraryPlainText(const platform::NumberText& texts, double value) {
+    char buffer[1200];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed).ptr;
+    return withDecimal(texts, std::string(buffer, end));
+}
+
 /// The output pattern "#0.0###" exactly: an optional minus, at least one digit, the decimal
 /// character, one to four digits, and nothing else (no exponent, no grouping, no blanks).
 inline bool fitsOutputPattern(std::string_view text, std::string_view decimal) {
@@ -82,6 +112,15 @@ inline bool fitsOutputPattern(std::string_view text, std::string_view decimal) {
 /// What the output pattern and the plain text must do with one double.
 inline void checkRendering(const platform::NumberText& texts, double value) {
     const std::string text = texts.format(value);
+    if (std::isfinite(value)) {
+        if (text != libraryPattern(texts, value)) {
+            fail(texts, "rendering differs from the library's printer", text, value);
+        }
+        const std::string plain = texts.plainText(value);
+        if (plain != libraryPlainText(texts, value)) {
+            fail(texts, "plain text differs from the library's shortest printer", plain, value);
+        }
+    }
     if (!std::isfinite(value)) {
         if (!text.empty()) {
             fail(texts, "a non-finite value has a rendering", text, value);
