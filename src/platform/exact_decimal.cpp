@@ -283,13 +283,25 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 std::optional<double> read(std::string_view digits) {
-    const std::size_t point = digits.find('.');
-    const std::size_t integerEnd = point == std::string_view::npos ? digits.size() : point;
-    const std::size_t first = digits.find_first_not_of("0.");
-    if (first == std::string_view::npos) {
+    // One pass for the point and the first and last significant digits: this runs on every
+    // keystroke.
+    constexpr std::size_t kNone = std::string_view::npos;
+    std::size_t point = kNone;
+    std::size_t first = kNone;
+    std::size_t last = kNone;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        const char c = digits[i];
+        if (c == '.') {
+            point = i;
+        } else if (c != '0') {
+            first = first == kNone ? i : first;
+            last = i;
+        }
+    }
+    if (first == kNone) {
         return 0.0;
     }
-    const std::size_t last = digits.find_last_not_of("0.");
+    const std::size_t integerEnd = point == kNone ? digits.size() : point;
     // The value is D x 10^scale, D the significant digits from `first` to `last`; `leading` is
     // the power of ten of the first of them.
     const long leading = first < integerEnd ? static_cast<long>(integerEnd - first) - 1
