@@ -14,6 +14,9 @@ tarvel_packages_package=(dpkg-dev file desktop-file-utils xvfb xauth xdotool x11
 # msiinfo reads it back.
 tarvel_packages_windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
     wine64 wine googletest xvfb xauth xdotool imagemagick wixl msitools)
+# WebAssembly: Debian's emscripten (its clang, libc++ and musl) and the GoogleTest sources it
+# builds; the programs run under the machine's Node.
+tarvel_packages_wasm=(emscripten googletest nodejs)
 
 tarvel_install() {
     local wanted=() missing=() group pkg

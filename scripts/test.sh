@@ -150,6 +150,33 @@ if [ "${TARVEL_SKIP_WINDOWS:-0}" != 1 ]; then
     echo "windows stage: $timings"
 fi
 
+# The window-less libraries and their GoogleTest programs compiled to WebAssembly with
+# emscripten and run by ctest under Node: the same figures from the same form as every face.
+if [ "${TARVEL_SKIP_WASM:-0}" != 1 ]; then
+    tarvel_install wasm
+    wasm=${WASM_BUILD_DIR:-build-wasm}
+    [[ $wasm = /* ]] || wasm=$PWD/$wasm
+    # emcc's JavaScript optimiser finds acorn through NODE_PATH (the project's own build sets
+    # it through its launchers; GoogleTest's does not).
+    export NODE_PATH=/usr/share/nodejs
+    if [ ! -f "$wasm/googletest/install/lib/cmake/GTest/GTestConfig.cmake" ]; then
+        emcmake cmake -S /usr/src/googletest -B "$wasm/googletest" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+            -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads=ON -DCMAKE_INSTALL_PREFIX="$wasm/googletest/install"
+        cmake --build "$wasm/googletest" -j2
+        cmake --install "$wasm/googletest"
+    fi
+    emcmake cmake -S . -B "$wasm/tarvel" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DGTest_DIR="$wasm/googletest/install/lib/cmake/GTest"
+    cmake --build "$wasm/tarvel" -j2
+    unset NODE_PATH
+    # musl takes any locale name and always writes the full stop: a run under es_ES would test
+    # nothing the run below does not.
+    run_ctest wasm "$wasm/tarvel" Node
+    if [ -x "$build/bench/form_bench" ]; then
+        bash bench/wasm_bench.sh "$wasm/tarvel" "$build"
+    fi
+fi
+
 # Every test again, the window's included, built with clang and with AddressSanitizer and
 # UBSan: any report fails its test, and so does a leak that tests/lsan.supp does not name.
 # GCC builds the tree above, so clang's warnings are seen every run too.

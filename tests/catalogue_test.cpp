@@ -1,10 +1,10 @@
 // The catalogue, bit for bit: every name and every factor against the literal that
 // engineers check the program by.
 #include "catalogue/magnitudes.h"
+#include "support/double_text.h"
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -58,7 +58,7 @@ const std::vector<std::string> kNames = {
     "Densidad", "Presión",  "Temperatura",      "Calor específico",
     "U, coeficiente transferencia calor", "Caudal"};
 
-std::uint64_t bits(double d) { return std::bit_cast<std::uint64_t>(d); }
+std::uint64_t bits(double d) { return tarvel::testing::bitsOf(d); }
 
 class UnitRow : public ::testing::TestWithParam<Unit> {};
 

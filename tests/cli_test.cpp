@@ -156,6 +156,10 @@ class Conversor : public ::testing::TestWithParam<Invocacion> {};
 TEST_P(Conversor, PrintsAndExitsAsExpected) {
     const Invocacion& k = GetParam();
     if (k.entorno.lc_all == kEs || k.entorno.lc_numeric == kEs || k.entorno.lang == kEs) {
+#if defined(__EMSCRIPTEN__)
+        // musl takes any locale name and writes the full stop in all of them.
+        GTEST_SKIP() << "no comma locale in emscripten's C library";
+#endif
         ASSERT_EQ(cli::numero_del_entorno({kEs}).decimal, U',')
             << "es_ES.UTF-8 is missing: source scripts/deps.sh; tarvel_locale es_ES.UTF-8";
     }

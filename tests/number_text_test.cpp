@@ -1,6 +1,7 @@
 // Number texts under full-stop, comma and narrow-space-grouping settings: what reads, what
 // does not, what the output pattern writes, and that every output reads back.
 #include "platform/number_text.h"
+#include "support/double_text.h"
 #include "support/windowless_program.h"
 
 #include <gtest/gtest.h>
@@ -14,9 +15,6 @@
 #include <random>
 #include <string>
 
-#if !defined(__EMSCRIPTEN__)
-#include <charconv>
-#endif
 
 namespace {
 
@@ -29,38 +27,10 @@ using tarvel::testing::kPunto;
 
 const NumberLocale kAllLocales[] = {kPunto, kComa, kComaNarrowSpace};
 
+using tarvel::testing::bitsOf;
+using tarvel::testing::fromBits;
+using tarvel::testing::libraryFixed4;
 using tarvel::testing::localeName;
-
-std::uint64_t bitsOf(double value) {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-double fromBits(std::uint64_t bits) {
-    double value = 0;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-// Four fixed decimals from the toolchain's own printer, rounded on the exact binary value: the
-// standard library's where it has one for doubles; under emscripten musl's printf, which is
-// exact too and always writes '.', whatever the locale.
-std::string libraryFixed4(double value) {
-    char buffer[400];
-#if defined(__EMSCRIPTEN__)
-    const int length = std::snprintf(buffer, sizeof buffer, "%.4f", value);
-    std::string text(buffer, static_cast<std::size_t>(length));
-#else
-    const auto end =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4).ptr;
-    std::string text(buffer, end);
-#endif
-    while (text.ends_with('0') && text[text.size() - 2] != '.') {
-        text.pop_back();
-    }
-    return text == "-0.0" ? std::string("0.0") : text;
-}
 
 struct ReadRow {
     const char* name;

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/number_text.h"
+#include "support/double_text.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -19,7 +19,7 @@ inline std::string utf8(char32_t c) { return std::string(platform::Utf8::encode(
 
 /// The numbers a value box accepts, read without the program's reader: blanks around, one
 /// sign, digits with at most one decimal character and group characters anywhere; the digits
-/// alone then go through std::from_chars. Beyond the double range is no number.
+/// alone then go through the library's reader. Beyond the double range is no number.
 class ModelReader {
 public:
     ModelReader(std::string decimal, std::string group)
@@ -64,21 +64,13 @@ public:
         if (!digit) {
             return std::nullopt;
         }
-        // from_chars, not strtod: the C library's reader would take its decimal character
-        // from the process locale, and under a comma locale stop at the '.' above.
-        double value = 0.0;
-        const auto [stop, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-        if (ec == std::errc::result_out_of_range) {
-            // Out of range either way: too large when a non-zero digit stands before the
-            // point, else too small, which is zero.
-            const std::size_t nonZero = plain.find_first_not_of("0.");
-            if (nonZero != std::string::npos && nonZero < plain.find('.')) {
-                return std::nullopt;
-            }
-            value = 0.0;
-        } else if (ec != std::errc{} || stop != plain.data() + plain.size()) {
+        // The library's own exact reader, never one that takes its decimal character from the
+        // process locale: under a comma locale that would stop at the '.' above.
+        const DecimalRead read = readDecimal(plain);
+        if (!read.whole || read.tooLarge) {
             return std::nullopt;
         }
+        const double value = read.value;
         return negative ? -value : value;
     }
 
@@ -116,12 +108,6 @@ inline std::string renderingProblem(std::string_view text, double value,
         return "further than half a unit of the fourth decimal from the value";
     }
     return {};
-}
-
-/// The shortest text that reads back to `value`, the same in every locale.
-inline std::string shortest(double value) {
-    char text[32];
-    return {text, std::to_chars(text, text + sizeof text, value).ptr};
 }
 
 /// A text in C++ string-literal form, long runs of one byte shortened to "x"*n.

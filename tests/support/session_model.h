@@ -239,7 +239,7 @@ private:
         const std::string shown = output_.format(r);
         if (const std::string why = renderingProblem(shown, r, decimal_, reader_);
             !why.empty() && problem.empty()) {
-            problem = "the result " + shortest(r) + " shows as " + quoted(shown) + ": " + why;
+            problem = "the result " + shortestText(r) + " shows as " + quoted(shown) + ": " + why;
         }
         (fromA ? UB : UA) = shown;
     }
