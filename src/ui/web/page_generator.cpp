@@ -1,13 +1,14 @@
 // Writes the parts of the page that come from the window's description, at build time: the
 // controls' elements in the window's tab order with their names for screen readers, the
 // style sheet of places, sizes, fonts and colours, and the app manifest with the window's
-// caption and colours. Usage: page_generator OUTPUT-DIRECTORY
+// caption and colours. Usage: page_generator OUTPUT-DIRECTORY PAGE-TEMPLATE
 #include "catalogue/magnitudes.h"
 #include "ui/layout.h"
 
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -94,8 +95,6 @@ std::string styleSheet() {
     all += "html, body, .form { background-color: " + rgb(layout::kWindowBackground) + "; }\n";
     desktop += "  .form { width: " + px(layout::kClientWidth) +
                "; height: " + px(layout::kClientHeight) + "; }\n";
-    desktop += "  .banner { width: " + px(layout::kBannerWidth) +
-               "; height: " + px(layout::kBannerHeight) + "; }\n";
     for (const layout::Control& c : layout::kControls) {
         const std::string id = "#" + std::string(c.name);
         all += id + " { font-family: " +
@@ -138,6 +137,30 @@ std::string manifest() {
            "}\n";
 }
 
+// The template with @CAPTION@ and @CONTROLS@ filled in.
+bool page(const std::string& templatePath, std::string& out) {
+    std::FILE* file = std::fopen(templatePath.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        out.append(buffer, got);
+    }
+    std::fclose(file);
+    for (const auto& [key, value] :
+         {std::pair<std::string, std::string>{"@CAPTION@", std::string(layout::kCaption)},
+          std::pair<std::string, std::string>{"@CONTROLS@", controlsHtml()}}) {
+        const std::size_t at = out.find(key);
+        if (at == std::string::npos) {
+            return false;
+        }
+        out.replace(at, key.size(), value);
+    }
+    return true;
+}
+
 bool write(const std::string& path, const std::string& text) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
@@ -150,12 +173,13 @@ bool write(const std::string& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("usage: page_generator OUTPUT-DIRECTORY\n", stderr);
+    if (argc != 3) {
+        std::fputs("usage: page_generator OUTPUT-DIRECTORY PAGE-TEMPLATE\n", stderr);
         return 2;
     }
     const std::string dir = argv[1];
-    const bool ok = write(dir + "/controls.html", controlsHtml()) &&
+    std::string html;
+    const bool ok = page(argv[2], html) && write(dir + "/index.html", html) &&
                     write(dir + "/layout.css", styleSheet()) &&
                     write(dir + "/manifest.webmanifest", manifest());
     if (!ok) {
