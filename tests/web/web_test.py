@@ -164,6 +164,8 @@ def perform(driver, action):
         element = driver.find_element(By.ID, {"category": "List1", "unitA": "Combo1",
                                               "unitB": "Combo2"}[kind])
         Select(element).select_by_index(action["index"])
+        # A drop-down's picker may stay open after the choice and take the next keys.
+        ActionChains(driver).send_keys(Keys.ESCAPE).perform()
         return
     box = driver.find_element(By.ID, "UA" if kind.endswith("A") else "UB")
     if kind.startswith("paste"):
@@ -175,8 +177,15 @@ def perform(driver, action):
                                                            cancelable: true}));""",
                               box, action["text"])
         return
-    if driver.execute_script("return document.activeElement") != box:
-        box.click()
+    active = driver.execute_script("return document.activeElement")
+    if active != box:
+        # The first box a session types in is tapped (clicked); later moves between the boxes
+        # are made as a keyboard user does, by focus: under Chromium's touch emulation a tap
+        # after a choice in a drop-down sometimes leaves the box taking no text at all.
+        if active.tag_name == "body":
+            box.click()
+        else:
+            driver.execute_script("arguments[0].focus()", box)
     code = action["code"]
     key = Keys.BACKSPACE if code == 8 else chr(code)
     ActionChains(driver).send_keys(Keys.END).send_keys(key).perform()
