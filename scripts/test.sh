@@ -177,6 +177,32 @@ if [ "${TARVEL_SKIP_WASM:-0}" != 1 ]; then
     fi
 fi
 
+# The web app (src/ui/web) built with emscripten into build-web/web and driven in headless
+# Chromium at a phone and a desktop size, in es-ES and en-US, every session compared step by
+# step with the window-less form (tests/web/web_test.py). Its own count, in the total.
+if [ "${TARVEL_SKIP_WEB:-0}" != 1 ]; then
+    tarvel_install web
+    web=${WEB_BUILD_DIR:-build-web}
+    [[ $web = /* ]] || web=$PWD/$web
+    emcmake cmake -S . -B "$web" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+    cmake --build "$web" --target web -j2
+    replay=$build/tests/web_replay
+    [[ $replay = /* ]] || replay=$PWD/$replay
+    log=$(mktemp)
+    status=0
+    # Debian's python3-selenium is the system Python's.
+    /usr/bin/python3 tests/web/web_test.py "$web/web" "$replay" "$PWD" "$web" \
+        | tee "$log" || status=$?
+    line=$(grep -E '^web: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1 || true)
+    rm -f "$log"
+    if [[ $line =~ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
+        passed=$((passed + BASH_REMATCH[1]))
+        failed=$((failed + BASH_REMATCH[2]))
+    fi
+    summaries+=("${line:-web: no summary}")
+    [ "$status" = 0 ] || exit "$status"
+fi
+
 # Every test again, the window's included, built with clang and with AddressSanitizer and
 # UBSan: any report fails its test, and so does a leak that tests/lsan.supp does not name.
 # GCC builds the tree above, so clang's warnings are seen every run too.
