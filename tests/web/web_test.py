@@ -5,7 +5,9 @@ played on the window-less form too (web_replay), and the page must show what it 
 each step. Also: the live region, the tab order, the phone layout's limits, offline use with
 the server stopped, a version change, installability, and no request to another origin.
 
-Usage: web_test.py WEB-FOLDER WEB_REPLAY SOURCE-DIR BUILD-WEB-DIR
+Usage: web_test.py WEB-FOLDER WEB_REPLAY SOURCE-DIR BUILD-WEB-DIR [CONTRACT-DIR]
+CONTRACT-DIR holds web_contract_test (the control-contract suite over the page's controls),
+whose every case counts as a check here.
 Prints a line per check and closes with "web: N passed, M failed".
 """
 import hashlib
@@ -28,6 +30,7 @@ from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
 WEB, REPLAY, SOURCE, BUILD_WEB = sys.argv[1:5]
+CONTRACT = sys.argv[5] if len(sys.argv) > 5 else None
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 # The window's tab order; "Cerrar" is not shown in a browser tab.
@@ -456,7 +459,34 @@ def offline_and_versions():
             server.stop()
 
 
+def contract():
+    """The contract suite over the page's controls, each of its cases a check."""
+    server = Server(CONTRACT).start()
+    with tempfile.TemporaryDirectory() as profile:
+        driver = browser("en-US", False, profile)
+        try:
+            driver.get(server.url)
+            WebDriverWait(driver, 60).until(
+                lambda d: d.execute_script("return window.__done !== undefined"))
+            lines = driver.execute_script("return window.__lines")
+        finally:
+            driver.quit()
+            server.stop()
+    cases = 0
+    for at, line in enumerate(lines):
+        for mark, ok in (("[       OK ] ", True), ("[  FAILED  ] ", False)):
+            if line.startswith(mark) and "(" in line:
+                cases += 1
+                detail = [] if ok else [l for l in lines[max(0, at - 8):at] if l.strip()]
+                name = line[len(mark):].split(" (")[0].split(", where")[0]
+                report("web controls: " + name, detail)
+    if cases == 0:
+        report("web controls: the contract suite ran", lines[-12:])
+
+
 def main():
+    if CONTRACT:
+        contract()
     faces()
     offline_and_versions()
     print(f"web: {passed} passed, {failed} failed")
