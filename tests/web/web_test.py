@@ -48,7 +48,9 @@ SESSIONS = {
     # both separator keys, refused keys, Backspace, then typing in B computes A
     "key filter and both directions":
         ["typeA 8", "typeA 8", "typeA 8"] + keys("A", "12.5") + ["typeA 8"] + keys("A", ",7x-")
-        + ["typeB 8", "typeB 8"] + keys("B", "3,25.") + ["typeB 8"] + keys("B", "a "),
+        + ["typeB 8", "typeB 8"] + keys("B", "3,25.") + ["typeB 8"] + keys("B", "a ")
+        # Enter, Escape, Ctrl+V and Ctrl+C are refused with the beep, as in the window
+        + ["typeA 13", "typeA 27", "typeA 22", "typeB 3"],
     "units and categories":
         ["unitA 6", "unitB 1"] + keys("B", "5") + ["unitA 3", "category 10", "unitB 1"]
         + keys("A", "40") + ["category 5", "unitB 1", "category 0"],
@@ -168,8 +170,6 @@ def perform(driver, action):
         element = driver.find_element(By.ID, {"category": "List1", "unitA": "Combo1",
                                               "unitB": "Combo2"}[kind])
         Select(element).select_by_index(action["index"])
-        # A drop-down's picker may stay open after the choice and take the next keys.
-        ActionChains(driver).send_keys(Keys.ESCAPE).perform()
         return
     box = driver.find_element(By.ID, "UA" if kind.endswith("A") else "UB")
     if kind.startswith("paste"):
@@ -191,8 +191,12 @@ def perform(driver, action):
         else:
             driver.execute_script("arguments[0].focus()", box)
     code = action["code"]
-    key = Keys.BACKSPACE if code == 8 else chr(code)
-    ActionChains(driver).send_keys(Keys.END).send_keys(key).perform()
+    chain = ActionChains(driver).send_keys(Keys.END)
+    if 1 <= code <= 26 and code not in (8, 13):  # Control with a letter
+        chain.key_down(Keys.CONTROL).send_keys(chr(code + 96)).key_up(Keys.CONTROL)
+    else:
+        chain.send_keys({8: Keys.BACKSPACE, 13: Keys.ENTER, 27: Keys.ESCAPE}.get(code, chr(code)))
+    chain.perform()
 
 
 def compare(driver, rows, name):

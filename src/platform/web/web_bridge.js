@@ -92,12 +92,17 @@ mergeInto(LibraryManager.library, {
         box.focus();
         TarvelDom.insert(record, event.dataTransfer ? event.dataTransfer.getData('text/plain') : '');
       });
-      // Enter is a character key to the filter, which refuses it with its beep.
+      // Keys that type a control character on the desktop reach the filter as that character,
+      // as in the windows: Enter, Escape, and Control with a letter (Ctrl+V is 22). The filter
+      // refuses them with its beep, and they do nothing else in the box.
       box.addEventListener('keydown', function (event) {
-        if (event.key === 'Enter' && !event.isComposing) {
-          event.preventDefault();
-          _tarvel_web_key(record.handle, 13);
-        }
+        if (event.isComposing || event.altKey || event.metaKey) return;
+        var code = 0;
+        if (event.key === 'Enter') code = 13;
+        else if (event.key === 'Escape') code = 27;
+        else if (event.ctrlKey && /^[a-z]$/i.test(event.key)) code = event.key.toLowerCase().charCodeAt(0) - 96;
+        if (code === 0) return;
+        if (_tarvel_web_key(record.handle, code) === 0) event.preventDefault();
       });
     }
   },
