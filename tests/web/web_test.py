@@ -276,6 +276,27 @@ return out;
 """
 
 
+def cerrar(driver):
+    """In a tab "Cerrar" is not shown; pressed (where it is shown), the form ends at once."""
+    problems = []
+    button = driver.find_element(By.ID, "Command1")
+    if button.is_displayed():
+        problems.append("a browser tab shows \"Cerrar\", which cannot close it")
+    # Shown as the installed app's window shows it, then pressed: window.close() cannot close
+    # a tab the test opened, and no handler of the form may run any more.
+    driver.execute_script("arguments[0].style.display = 'block'", button)
+    button.click()
+    before = driver.execute_script(STATE)
+    ua = driver.find_element(By.ID, "UA")
+    driver.execute_script("arguments[0].focus()", ua)
+    ActionChains(driver).send_keys(Keys.END).send_keys("5").send_keys("x").perform()
+    after = driver.execute_script(STATE)
+    for field in ("UB", "Label1", "beeps"):
+        if after[field] != before[field]:
+            problems.append(f"after Cerrar {field} went from {before[field]!r} to {after[field]!r}")
+    return problems
+
+
 def phone_layout(driver, width):
     driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
                            {"width": width, "height": PHONE["height"], "deviceScaleFactor": 3,
@@ -398,6 +419,8 @@ def faces():
                         else:
                             open_page(driver, server.url)
                             report(f"{face}: tab order", tab_order(driver))
+                            open_page(driver, server.url)
+                            report(f"{face}: Cerrar", cerrar(driver))
                         report(f"{face}: no request to another origin",
                                other_origins(driver, server.url[:-1]))
                         report(f"{face}: no error in the console", console_errors(driver))
