@@ -215,7 +215,6 @@ mergeInto(LibraryManager.library, {
       // No sound where the browser allows none; the key is refused all the same.
     }
     if (navigator.vibrate) navigator.vibrate(40);
-    document.dispatchEvent(new CustomEvent('tarvel-beep'));
   },
 
   tarvel_dom_close: function () {
