@@ -82,3 +82,61 @@ try:
                     driver.quit()
 finally:
     server.stop()
+
+# Start-up: from navigation to the form's start-up state (the page's 'tarvel-ready' mark, set
+# once UB holds its value), cold (nothing cached, no worker) and from the service worker's
+# cache, alternating with a floor page: the same page and native controls, filled by a few
+# lines of script, no WebAssembly.
+FLOOR_JS = """
+var fill = function (id, items) { var l = document.getElementById(id);
+  items.forEach(function (t) { l.add(new Option(t)); }); l.selectedIndex = 0; };
+fill('List1', ['Longitud', 'Area', 'Volumen', 'Velocidad', 'Masa', 'Fuerza', 'Energía',
+  'Potencia', 'Densidad', 'Presión', 'Temperatura', 'Calor específico',
+  'U, coeficiente transferencia calor', 'Caudal']);
+var units = ['m', 'cm', 'mm', 'yd', 'pie', 'pulg', 'km', 'millas'];
+fill('Combo1', units); fill('Combo2', units);
+document.getElementById('UA').value = '1,0'; document.getElementById('UB').value = '1,0';
+document.documentElement.classList.add('ready'); performance.mark('tarvel-ready');
+"""
+rounds = int(os.environ.get("ROUNDS", "10"))
+with tempfile.TemporaryDirectory() as scratch:
+    floor = os.path.join(scratch, "floor")
+    os.makedirs(floor)
+    for name in os.listdir(folder):
+        if name not in ("sw.js", "conversor-unidades.js", "conversor-unidades.wasm"):
+            with open(os.path.join(folder, name), "rb") as src, open(os.path.join(floor, name), "wb") as dst:
+                dst.write(src.read().replace(b"conversor-unidades.js", b"floor.js"))
+    with open(os.path.join(floor, "floor.js"), "w") as f:
+        f.write(FLOOR_JS)
+    os.environ.pop("TARVEL_ISOLATE", None)
+    servers = {"converter": page.Server(folder).start(), "floor": page.Server(floor).start()}
+    times = {(kind, when): [] for kind in servers for when in ("cold", "cached")}
+    READY = "return performance.getEntriesByName('tarvel-ready')[0].startTime"
+    try:
+        with tempfile.TemporaryDirectory() as profile:
+            driver = page.browser("es-ES", False, profile)
+            try:
+                for _ in range(rounds):
+                    for kind, server in servers.items():
+                        origin = server.url[:-1]
+                        driver.get("about:blank")
+                        driver.execute_cdp_cmd("Storage.clearDataForOrigin",
+                                               {"origin": origin, "storageTypes": "all"})
+                        driver.execute_cdp_cmd("Network.clearBrowserCache", {})
+                        page.open_page(driver, server.url)
+                        times[(kind, "cold")].append(driver.execute_script(READY))
+                        if kind == "converter":
+                            page.service_worker_ready(driver)
+                        driver.get("about:blank")
+                        page.open_page(driver, server.url)
+                        times[(kind, "cached")].append(driver.execute_script(READY))
+            finally:
+                driver.quit()
+    finally:
+        for server in servers.values():
+            server.stop()
+    for when in ("cold", "cached"):
+        c = statistics.median(times[("converter", when)])
+        f = statistics.median(times[("floor", when)])
+        print(f"navigation to start-up state, {when}, median of {rounds}: converter {c:.1f} ms, "
+              f"floor {f:.1f} ms, ratio {c / f:.2f}")
