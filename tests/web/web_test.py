@@ -57,7 +57,8 @@ SESSIONS = {
     # a refused computation shows its message, and a pasted text goes to the form whole
     "messages and pastes":
         ["typeA 8", "typeA 8", "typeA 8", "pasteA abc", "typeA 8", "typeA 8", "typeA 8",
-         "pasteA 7", "pasteB " + "9" * 400, "typeB 8", "category 3", "pasteA 2,5"],
+         "pasteA 7", "pasteB " + "9" * 400, "typeB 8", "pasteA " + "1" * 100000, "typeA 5",
+         "category 3", "pasteA 2,5"],
 }
 
 passed = 0
