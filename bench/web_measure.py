@@ -14,7 +14,8 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
-sys.argv = sys.argv[:1] + [sys.argv[1], "", os.path.join(os.path.dirname(__file__), ".."), ""] + sys.argv[2:]
+ROOT = os.path.join(os.path.dirname(__file__), "..")
+sys.argv = sys.argv[:1] + [sys.argv[1], "", ROOT, ""] + sys.argv[2:]
 import web_test as page  # noqa: E402  the test's server and browser set-up
 
 from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
@@ -43,7 +44,9 @@ window.__times = [];
 var ua = document.getElementById('UA'), ub = document.getElementById('UB'), start = 0;
 document.addEventListener('input', function () { start = performance.now(); }, true);
 // Registered after the page's own listener, so it runs once the form has written UB.
-ua.addEventListener('input', function () { window.__times.push([performance.now() - start, ub.value]); });
+ua.addEventListener('input', function () {
+  window.__times.push([performance.now() - start, ub.value]);
+});
 return self.crossOriginIsolated;
 """
 try:
@@ -77,7 +80,8 @@ try:
                                            {"width": 360, "height": 740, "deviceScaleFactor": 1,
                                             "mobile": True})
                     page.open_page(driver, server.url)
-                    driver.save_screenshot(os.path.join(os.environ["SHOTS"], "screenshot-phone.png"))
+                    shots = os.environ["SHOTS"]
+                    driver.save_screenshot(os.path.join(shots, "screenshot-phone.png"))
                 finally:
                     driver.quit()
 finally:
@@ -104,8 +108,10 @@ with tempfile.TemporaryDirectory() as scratch:
     os.makedirs(floor)
     for name in os.listdir(folder):
         if name not in ("sw.js", "conversor-unidades.js", "conversor-unidades.wasm"):
-            with open(os.path.join(folder, name), "rb") as src, open(os.path.join(floor, name), "wb") as dst:
-                dst.write(src.read().replace(b"conversor-unidades.js", b"floor.js"))
+            with open(os.path.join(folder, name), "rb") as src:
+                data = src.read().replace(b"conversor-unidades.js", b"floor.js")
+            with open(os.path.join(floor, name), "wb") as dst:
+                dst.write(data)
     with open(os.path.join(floor, "floor.js"), "w") as f:
         f.write(FLOOR_JS)
     os.environ.pop("TARVEL_ISOLATE", None)

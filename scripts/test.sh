@@ -200,6 +200,8 @@ if [ "${TARVEL_SKIP_WEB:-0}" != 1 ]; then
         -DGTest_DIR="$gtest/install/lib/cmake/GTest"
     # The app and the contract test only: the wasm stage runs the other suites.
     cmake --build "$web" --target web web_contract_test -j2
+    # axe-core, test tooling only, at the version tests/web/package-lock.json pins.
+    npm ci --prefix tests/web --no-audit --no-fund
     replay=$build/tests/web_replay
     [[ $replay = /* ]] || replay=$PWD/$replay
     log=$(mktemp)

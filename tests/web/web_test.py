@@ -138,12 +138,15 @@ window.__beeps = 0;
 navigator.vibrate = function () { window.__beeps++; return true; };
 window.__labelWrites = 0;
 new MutationObserver(function (records) { window.__labelWrites += records.length; })
-  .observe(document.getElementById('Label1'), {childList: true, characterData: true, subtree: true});
+  .observe(document.getElementById('Label1'),
+           {childList: true, characterData: true, subtree: true});
 """
 
 STATE = """
 var v = function (id) { return document.getElementById(id); };
-var items = function (id) { return Array.from(v(id).options).map(function (o) { return o.text; }).join(';'); };
+var items = function (id) {
+  return Array.from(v(id).options).map(function (o) { return o.text; }).join(';');
+};
 return {UA: v('UA').value, UB: v('UB').value, Label1: v('Label1').textContent,
         List1: v('List1').selectedIndex, Combo1: v('Combo1').selectedIndex,
         Combo2: v('Combo2').selectedIndex, beeps: window.__beeps,
@@ -272,10 +275,32 @@ ids.concat(['Command1']).forEach(function (id) {
                    font: parseFloat(s.fontSize), shown: s.display !== 'none'};
 });
 var b = document.querySelector('.banner'), bs = getComputedStyle(b);
-out.banner = {rendering: bs.imageRendering, fit: bs.objectFit, height: b.getBoundingClientRect().height,
+out.banner = {rendering: bs.imageRendering, fit: bs.objectFit,
+              height: b.getBoundingClientRect().height,
               natural: b.naturalHeight, bottom: b.getBoundingClientRect().bottom};
 return out;
 """
+
+
+AXE = os.path.join(HERE, "node_modules", "axe-core", "axe.min.js")
+AXE_RUN = """
+var done = arguments[arguments.length - 1];
+axe.run(document, {runOnly: {type: 'tag', values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa',
+                                                    'wcag22aa']}})
+  .then(function (r) { done(r.violations.map(function (v) {
+    return v.id + ': ' + v.nodes.map(function (n) { return n.target.join(' '); }).join(', ');
+  })); },
+        function (e) { done(['axe failed: ' + e]); });
+"""
+
+
+def accessibility(driver):
+    """axe-core's WCAG 2.2 A and AA rules, at start-up and with a message shown."""
+    with open(AXE) as f:
+        driver.execute_script(f.read())
+    problems = ["at start-up: " + v for v in driver.execute_async_script(AXE_RUN)]
+    perform(driver, {"kind": "pasteA", "text": "x"})
+    return problems + ["with a message: " + v for v in driver.execute_async_script(AXE_RUN)]
 
 
 def cerrar(driver):
@@ -324,12 +349,14 @@ def phone_layout(driver, width):
         if boxes[upper]["bottom"] > boxes[lower]["top"]:
             problems.append(f"{lower} is not under {upper}")
     for box, unit in (("UA", "Combo1"), ("UB", "Combo2")):
-        if abs(boxes[box]["top"] - boxes[unit]["top"]) > 1 or boxes[unit]["left"] < boxes[box]["right"]:
+        beside = abs(boxes[box]["top"] - boxes[unit]["top"]) <= 1
+        if not beside or boxes[unit]["left"] < boxes[box]["right"]:
             problems.append(f"{unit} is not beside {box}")
     if boxes["Label1"]["top"] - boxes["UB"]["bottom"] > 24:
         problems.append("the message line is far from the value boxes")
     banner = got["banner"]
-    if banner["rendering"] != "pixelated" or banner["fit"] != "none" or banner["height"] != banner["natural"]:
+    if (banner["rendering"] != "pixelated" or banner["fit"] != "none"
+            or banner["height"] != banner["natural"]):
         problems.append(f"the banner is scaled or smoothed: {banner}")
     return problems
 
@@ -345,7 +372,8 @@ caches.keys().then(function (names) {
   return Promise.all(names.map(function (name) {
     return caches.open(name).then(function (cache) { return cache.keys().then(function (requests) {
       return Promise.all(requests.map(function (request) {
-        return cache.match(request).then(function (r) { return r.arrayBuffer(); }).then(function (body) {
+        return cache.match(request).then(function (r) { return r.arrayBuffer(); })
+                                   .then(function (body) {
           return crypto.subtle.digest('SHA-256', body).then(function (d) {
             return [request.url, Array.from(new Uint8Array(d)).map(function (b) {
               return b.toString(16).padStart(2, '0'); }).join('')];
@@ -415,6 +443,8 @@ def faces():
                         rows, problems = replay(["random", seed, "100", separator])
                         report(f"{face}: random session of 100 steps (seed {seed})",
                                problems + compare(driver, rows, "random"))
+                        open_page(driver, server.url)
+                        report(f"{face}: WCAG 2.2 A and AA (axe-core)", accessibility(driver))
                         if phone:
                             report(f"{face}: one column at 360 px", phone_layout(driver, 360))
                             report(f"{face}: one column at 320 px", phone_layout(driver, 320))
@@ -476,7 +506,8 @@ def offline_and_versions():
             problems += check_cache(driver, next_site, server.url)
             open_page(driver, server.url)
             style = driver.execute_async_script(
-                "var done = arguments[0]; fetch('style.css').then(function (r) { return r.text(); })"
+                "var done = arguments[0];"
+                "fetch('style.css').then(function (r) { return r.text(); })"
                 ".then(done);")
             if "the next version" not in style:
                 problems.append("the page still gets the old style sheet")

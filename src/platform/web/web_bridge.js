@@ -85,12 +85,14 @@ mergeInto(LibraryManager.library, {
       // windows' own Paste does; the change handler then judges it.
       box.addEventListener('paste', function (event) {
         event.preventDefault();
-        TarvelDom.insert(record, event.clipboardData ? event.clipboardData.getData('text/plain') : '');
+        var data = event.clipboardData;
+        TarvelDom.insert(record, data ? data.getData('text/plain') : '');
       });
       box.addEventListener('drop', function (event) {
         event.preventDefault();
         box.focus();
-        TarvelDom.insert(record, event.dataTransfer ? event.dataTransfer.getData('text/plain') : '');
+        var data = event.dataTransfer;
+        TarvelDom.insert(record, data ? data.getData('text/plain') : '');
       });
       // Keys that type a control character on the desktop reach the filter as that character,
       // as in the windows: Enter, Escape, and Control with a letter (Ctrl+V is 22). The filter
@@ -100,7 +102,9 @@ mergeInto(LibraryManager.library, {
         var code = 0;
         if (event.key === 'Enter') code = 13;
         else if (event.key === 'Escape') code = 27;
-        else if (event.ctrlKey && /^[a-z]$/i.test(event.key)) code = event.key.toLowerCase().charCodeAt(0) - 96;
+        else if (event.ctrlKey && /^[a-z]$/i.test(event.key)) {
+          code = event.key.toLowerCase().charCodeAt(0) - 96;
+        }
         if (code === 0) return;
         if (_tarvel_web_key(record.handle, code) === 0) event.preventDefault();
       });

@@ -5,6 +5,9 @@
 #include "catalogue/magnitudes.h"
 #include "ui/layout.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -18,7 +21,33 @@ constexpr std::string_view kShortName = "Conversor";
 // The windows' own fonts where the system has them, then their metric twins.
 constexpr std::string_view kArialFamily = "Arial, \"Liberation Sans\", Helvetica, sans-serif";
 constexpr std::string_view kSansSerifFamily =
-    "\"Microsoft Sans Serif\", \"MS Sans Serif\", Arial, \"Liberation Sans\", Helvetica, sans-serif";
+    "\"Microsoft Sans Serif\", \"MS Sans Serif\", Arial, \"Liberation Sans\", Helvetica, "
+    "sans-serif";
+
+// WCAG's relative luminance of a colour and the contrast of two.
+double luminance(layout::Colour c) {
+    const auto channel = [](std::uint8_t v) {
+        const double x = v / 255.0;
+        return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.red) + 0.7152 * channel(c.green) + 0.0722 * channel(c.blue);
+}
+
+double contrast(layout::Colour a, layout::Colour b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The window's text colour, darkened step by step until small text reads on the background
+// at 4.5 to 1: the window's pure red message line gives 4.0 on white.
+layout::Colour readable(layout::Colour text, layout::Colour background) {
+    const auto darker = [](std::uint8_t v) { return static_cast<std::uint8_t>(v * 0.98); };
+    while (contrast(text, background) < 4.5 && (text.red > 0 || text.green > 0 || text.blue > 0)) {
+        text = {darker(text.red), darker(text.green), darker(text.blue)};
+    }
+    return text;
+}
 
 std::string px(int value) { return std::to_string(value) + "px"; }
 
@@ -111,7 +140,8 @@ std::string styleSheet() {
     }
     all += "#List1 { color: " + rgb(layout::kCategoryText) +
            "; background-color: " + rgb(layout::kCategoryBackground) + "; }\n";
-    all += "#Label1 { color: " + rgb(layout::kMessageText) + "; }\n";
+    all += "#Label1 { color: " + rgb(readable(layout::kMessageText, layout::kWindowBackground)) +
+           "; }\n";
     all += "#Label2 { color: " + rgb(layout::kEqualsText) + "; }\n";
     return all + desktop + "}\n";
 }
@@ -131,8 +161,8 @@ std::string manifest() {
            "  \"icons\": [\n"
            "    {\"src\": \"icon-192.png\", \"sizes\": \"192x192\", \"type\": \"image/png\"},\n"
            "    {\"src\": \"icon-512.png\", \"sizes\": \"512x512\", \"type\": \"image/png\"},\n"
-           "    {\"src\": \"icon-maskable-512.png\", \"sizes\": \"512x512\", \"type\": \"image/png\","
-           " \"purpose\": \"maskable\"}\n"
+           "    {\"src\": \"icon-maskable-512.png\", \"sizes\": \"512x512\","
+           " \"type\": \"image/png\", \"purpose\": \"maskable\"}\n"
            "  ]\n"
            "}\n";
 }
