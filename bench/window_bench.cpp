@@ -2,7 +2,7 @@
 // UA, through the key filter, the line edit and its textChanged signal, the form's recompute,
 // and the write into UB.
 #include "platform/qt/qt_runtime.h"
-#include "ui/ftarvel_window.h"
+#include "ui/qt/ftarvel_window.h"
 
 #include <benchmark/benchmark.h>
 

@@ -17,6 +17,8 @@ tarvel_packages_windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mi
 # WebAssembly: Debian's emscripten (its clang, libc++ and musl) and the GoogleTest sources it
 # builds; the programs run under the machine's Node.
 tarvel_packages_wasm=(emscripten googletest nodejs)
+# The web app built with emscripten and driven in Debian's Chromium over WebDriver.
+tarvel_packages_web=(emscripten googletest nodejs chromium chromium-driver python3-selenium fonts-liberation)
 
 tarvel_install() {
     local wanted=() missing=() group pkg

@@ -177,6 +177,48 @@ if [ "${TARVEL_SKIP_WASM:-0}" != 1 ]; then
     fi
 fi
 
+# The web app (src/ui/web) built with emscripten into build-web/web and driven in headless
+# Chromium at a phone and a desktop size, in es-ES and en-US, every session compared step by
+# step with the window-less form (tests/web/web_test.py). Its own count, in the total.
+if [ "${TARVEL_SKIP_WEB:-0}" != 1 ]; then
+    tarvel_install web
+    web=${WEB_BUILD_DIR:-build-web}
+    [[ $web = /* ]] || web=$PWD/$web
+    # The control-contract suite over the page's controls needs GoogleTest built with em++:
+    # the wasm stage's, or one built here the same way.
+    gtest=${WASM_BUILD_DIR:-build-wasm}
+    [[ $gtest = /* ]] || gtest=$PWD/$gtest
+    gtest=$gtest/googletest
+    if [ ! -f "$gtest/install/lib/cmake/GTest/GTestConfig.cmake" ]; then
+        NODE_PATH=/usr/share/nodejs emcmake cmake -S /usr/src/googletest -B "$gtest" -G Ninja \
+            -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads=ON \
+            -DCMAKE_INSTALL_PREFIX="$gtest/install"
+        NODE_PATH=/usr/share/nodejs cmake --build "$gtest" -j2
+        cmake --install "$gtest"
+    fi
+    emcmake cmake -S . -B "$web" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DGTest_DIR="$gtest/install/lib/cmake/GTest"
+    # The app and the contract test only: the wasm stage runs the other suites.
+    cmake --build "$web" --target web web_contract_test -j2
+    # axe-core, test tooling only, at the version tests/web/package-lock.json pins.
+    npm ci --prefix tests/web --no-audit --no-fund
+    replay=$build/tests/web_replay
+    [[ $replay = /* ]] || replay=$PWD/$replay
+    log=$(mktemp)
+    status=0
+    # Debian's python3-selenium is the system Python's.
+    /usr/bin/python3 tests/web/web_test.py "$web/web" "$replay" "$PWD" "$web" "$web/tests" \
+        | tee "$log" || status=$?
+    line=$(grep -E '^web: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1 || true)
+    rm -f "$log"
+    if [[ $line =~ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
+        passed=$((passed + BASH_REMATCH[1]))
+        failed=$((failed + BASH_REMATCH[2]))
+    fi
+    summaries+=("${line:-web: no summary}")
+    [ "$status" = 0 ] || exit "$status"
+fi
+
 # Every test again, the window's included, built with clang and with AddressSanitizer and
 # UBSan: any report fails its test, and so does a leak that tests/lsan.supp does not name.
 # GCC builds the tree above, so clang's warnings are seen every run too.

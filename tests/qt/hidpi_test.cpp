@@ -3,7 +3,7 @@
 // rather than enlarged from a smaller picture, and the banner keeps its size in the layout.
 #include "platform/qt/qt_runtime.h"
 #include "qt/window_support.h"
-#include "ui/ftarvel_window.h"
+#include "ui/qt/ftarvel_window.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include "platform/qt/qt_runtime.h"
 #include "qt/window_support.h"
 #include "support/windowless_program.h"
-#include "ui/ftarvel_window.h"
+#include "ui/qt/ftarvel_window.h"
 
 #include <QApplication>
 #include <QClipboard>

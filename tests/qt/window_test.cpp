@@ -3,8 +3,8 @@
 #include "catalogue/magnitudes.h"
 #include "platform/qt/qt_runtime.h"
 #include "qt/window_support.h"
-#include "ui/controls.h"
-#include "ui/ftarvel_window.h"
+#include "ui/qt/controls.h"
+#include "ui/qt/ftarvel_window.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,13 +1,13 @@
-#include "ui/ftarvel_window.h"
+#include "ui/qt/ftarvel_window.h"
 
 #include "core/ftarvel.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/runtime.h"
 #include "tarvel_version.h"
-#include "ui/accessibility.h"
-#include "ui/controls.h"
 #include "ui/layout.h"
-#include "ui/message_line.h"
+#include "ui/qt/accessibility.h"
+#include "ui/qt/controls.h"
+#include "ui/qt/message_line.h"
 
 #include <QApplication>
 #include <QByteArray>

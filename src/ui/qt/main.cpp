@@ -1,7 +1,7 @@
 // Conversor de unidades: one window, open until "Cerrar" or its close button ends the program.
 #include "platform/qt/qt_runtime.h"
 #include "ui/command_line.h"
-#include "ui/ftarvel_window.h"
+#include "ui/qt/ftarvel_window.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
-#include "ui/accessibility.h"
+#include "ui/qt/accessibility.h"
 
-#include "ui/controls.h"
-#include "ui/ftarvel_window.h"
-#include "ui/message_line.h"
+#include "ui/qt/controls.h"
+#include "ui/qt/ftarvel_window.h"
+#include "ui/qt/message_line.h"
 
 #include <QAccessible>
 #include <QAbstractItemView>

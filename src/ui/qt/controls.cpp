@@ -1,6 +1,6 @@
-#include "ui/controls.h"
+#include "ui/qt/controls.h"
 
-#include "ui/accessibility.h"
+#include "ui/qt/accessibility.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>

@@ -1,4 +1,4 @@
-#include "ui/message_line.h"
+#include "ui/qt/message_line.h"
 
 #include <QAccessible>
 #include <QAccessibleEvent>

@@ -1,0 +1,185 @@
+#include "platform/web/web_controls.h"
+
+#include <emscripten/emscripten.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The page's side of the bridge (web_bridge.js). Texts cross it as UTF-8 bytes and a length.
+extern "C" {
+int tarvel_dom_bind(const char* id, std::size_t length);
+void tarvel_dom_unbind(int handle);
+std::size_t tarvel_dom_value_length(int handle);
+void tarvel_dom_value_copy(int handle, char* buffer, std::size_t capacity);
+void tarvel_dom_value_set(int handle, const char* text, std::size_t length);
+void tarvel_dom_list_clear(int handle);
+void tarvel_dom_list_append(int handle, const char* text, std::size_t length, int selected);
+int tarvel_dom_list_selected(int handle);
+void tarvel_dom_list_select(int handle, int index);
+void tarvel_dom_caption_set(int handle, const char* text, std::size_t length);
+std::uint32_t tarvel_dom_locale_decimal();
+std::uint32_t tarvel_dom_locale_group();
+void tarvel_dom_beep();
+void tarvel_dom_close();
+}
+
+namespace tarvel::platform::web {
+namespace {
+
+// The element of each handle, so an event from the page reaches its adapter.
+std::vector<Element*>& elements() {
+    static std::vector<Element*> bound;
+    return bound;
+}
+
+Handler& afterEvent() {
+    static Handler after;
+    return after;
+}
+
+bool& stopped() {
+    static bool value = false;
+    return value;
+}
+
+Element* elementOf(int handle) {
+    auto& bound = elements();
+    if (stopped() || handle < 0 || handle >= static_cast<int>(bound.size())) {
+        return nullptr;
+    }
+    return bound[static_cast<std::size_t>(handle)];
+}
+
+void eventDone() {
+    if (afterEvent() && !stopped()) {
+        afterEvent()();
+    }
+}
+
+}  // namespace
+
+Element::Element(std::string_view id) : handle_(tarvel_dom_bind(id.data(), id.size())) {
+    auto& bound = elements();
+    if (static_cast<std::size_t>(handle_) >= bound.size()) {
+        bound.resize(static_cast<std::size_t>(handle_) + 1, nullptr);
+    }
+    bound[static_cast<std::size_t>(handle_)] = this;
+}
+
+Element::~Element() {
+    elements()[static_cast<std::size_t>(handle_)] = nullptr;
+    tarvel_dom_unbind(handle_);
+}
+
+void WebList::clear() {
+    tarvel_dom_list_clear(handle());
+    count_ = 0;
+    selected_ = -1;
+}
+
+void WebList::append(std::string_view item) {
+    tarvel_dom_list_append(handle(), item.data(), item.size(), selected_);
+    ++count_;
+}
+
+void WebList::setSelectedIndex(int index) {
+    if (index < 0 || index >= count_) {
+        index = -1;
+    }
+    if (index == selected_) {
+        return;
+    }
+    selected_ = index;
+    tarvel_dom_list_select(handle(), index);
+    if (click_) {
+        click_();
+    }
+}
+
+void WebList::userChanged() {
+    const int index = tarvel_dom_list_selected(handle());
+    if (index == selected_) {
+        return;
+    }
+    selected_ = index;
+    if (click_) {
+        click_();
+    }
+}
+
+std::string WebText::text() const {
+    std::string value(tarvel_dom_value_length(handle()), '\0');
+    tarvel_dom_value_copy(handle(), value.data(), value.size());
+    return value;
+}
+
+void WebText::setText(std::string_view text) {
+    if (text == this->text()) {
+        return;
+    }
+    tarvel_dom_value_set(handle(), text.data(), text.size());
+    if (change_) {
+        change_();
+    }
+}
+
+void WebText::userChanged() {
+    if (change_) {
+        change_();
+    }
+}
+
+char16_t WebText::userKey(char16_t code) {
+    if (keyPress_) {
+        keyPress_(code);
+    }
+    return code;
+}
+
+void WebLabel::show() {
+    if (caption_ != shown_) {
+        shown_ = caption_;
+        tarvel_dom_caption_set(handle(), shown_.data(), shown_.size());
+    }
+}
+
+NumberLocale WebRuntime::numberLocale() const {
+    return {static_cast<char32_t>(tarvel_dom_locale_decimal()),
+            static_cast<char32_t>(tarvel_dom_locale_group())};
+}
+
+void WebRuntime::beep() { tarvel_dom_beep(); }
+
+void WebRuntime::end() {
+    ended_ = true;
+    stopEvents();
+    tarvel_dom_close();
+}
+
+void setAfterEvent(Handler after) { afterEvent() = std::move(after); }
+
+void stopEvents() { stopped() = true; }
+
+}  // namespace tarvel::platform::web
+
+// What the bridge calls when the user acts on an element.
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void tarvel_web_changed(int handle) {
+    if (auto* element = tarvel::platform::web::elementOf(handle)) {
+        element->userChanged();
+        tarvel::platform::web::eventDone();
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE int tarvel_web_key(int handle, int code) {
+    auto* element = tarvel::platform::web::elementOf(handle);
+    if (element == nullptr) {
+        return 0;
+    }
+    const char16_t taken = element->userKey(static_cast<char16_t>(code));
+    tarvel::platform::web::eventDone();
+    return taken;
+}
+}

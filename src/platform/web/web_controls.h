@@ -1,0 +1,117 @@
+// The same control access over the page's own elements: <select> for the lists, <input> for
+// the value boxes, a live region for the message line. The elements are reached through a
+// small JavaScript library (web_bridge.js) by a handle; the DOM fires no event for a change a
+// script makes, so the event rule is kept here, on this side of the bridge.
+#pragma once
+
+#include "platform/controls.h"
+#include "platform/runtime.h"
+
+#include <string>
+
+namespace tarvel::platform::web {
+
+/// Something a page element reports: the bridge calls back into the adapter that owns it.
+class Element {
+public:
+    /// Binds the element of that id; it must exist in the page.
+    explicit Element(std::string_view id);
+    virtual ~Element();
+    Element(const Element&) = delete;
+    Element& operator=(const Element&) = delete;
+
+    [[nodiscard]] int handle() const { return handle_; }
+    /// The user changed the element (a choice made, a text edited).
+    virtual void userChanged() {}
+    /// The user types a character; returns what the box takes, 0 for nothing.
+    virtual char16_t userKey(char16_t code) { return code; }
+
+private:
+    int handle_;
+};
+
+class WebList final : public ListAccess, public Element {
+public:
+    using Element::Element;
+    void clear() override;
+    void append(std::string_view item) override;
+    [[nodiscard]] int selectedIndex() const override { return selected_; }
+    void setSelectedIndex(int index) override;
+    void setClickHandler(Handler handler) override { click_ = std::move(handler); }
+    void userChanged() override;
+
+private:
+    int count_ = 0;
+    // A drop-down <select> selects its first option by itself when one is added; the
+    // selection the program set is kept here and given back to the element.
+    int selected_ = -1;
+    Handler click_;
+};
+
+class WebText final : public TextAccess, public Element {
+public:
+    using Element::Element;
+    [[nodiscard]] std::string text() const override;
+    void setText(std::string_view text) override;
+    void setChangeHandler(Handler handler) override { change_ = std::move(handler); }
+    void setKeyPressHandler(KeyHandler handler) override { keyPress_ = std::move(handler); }
+    void userChanged() override;
+    char16_t userKey(char16_t code) override;
+
+private:
+    Handler change_;
+    KeyHandler keyPress_;
+};
+
+/// The message line: the element is written once per event, after every handler has run,
+/// and only when its text differs, so a screen reader hears each new message once.
+class WebLabel final : public CaptionAccess, public Element {
+public:
+    using Element::Element;
+    [[nodiscard]] std::string caption() const override { return caption_; }
+    void setCaption(std::string_view caption) override { caption_ = caption; }
+    /// Shows the caption in the page if it differs from what the page shows.
+    void show();
+
+private:
+    std::string caption_;
+    std::string shown_;
+};
+
+/// A push button: "Cerrar".
+class WebButton final : public Element {
+public:
+    using Element::Element;
+    void setClickHandler(Handler handler) { click_ = std::move(handler); }
+    void userChanged() override {
+        if (click_) {
+            click_();
+        }
+    }
+
+private:
+    Handler click_;
+};
+
+class WebRuntime final : public Runtime {
+public:
+    /// The browser's language's decimal and grouping characters (Intl.NumberFormat).
+    [[nodiscard]] NumberLocale numberLocale() const override;
+    /// A short tone, and a short vibration where the device has one.
+    void beep() override;
+    /// Closes the app's window where a page may close itself; nothing of the form runs
+    /// afterwards in any case.
+    void end() override;
+    [[nodiscard]] bool ended() const { return ended_; }
+
+private:
+    bool ended_ = false;
+};
+
+/// Called after every user event has been handled by the form (the message line is shown
+/// then); set by the page's entry point.
+void setAfterEvent(Handler after);
+/// Events from the page are dropped from now on.
+void stopEvents();
+
+}  // namespace tarvel::platform::web

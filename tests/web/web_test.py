@@ -1,0 +1,557 @@
+#!/usr/bin/python3
+"""The built web app in Debian's Chromium, driven with real key, pointer and list input over
+WebDriver, at a phone size and a desktop size, in es-ES and en-US. Every session of actions is
+played on the window-less form too (web_replay), and the page must show what it shows after
+each step. Also: the live region, the tab order, the phone layout's limits, offline use with
+the server stopped, a version change, installability, and no request to another origin.
+
+Usage: web_test.py WEB-FOLDER WEB_REPLAY SOURCE-DIR BUILD-WEB-DIR [CONTRACT-DIR]
+CONTRACT-DIR holds web_contract_test (the control-contract suite over the page's controls),
+whose every case counts as a check here.
+Prints a line per check and closes with "web: N passed, M failed".
+"""
+import hashlib
+import json
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.common.exceptions import TimeoutException
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import Select, WebDriverWait
+
+WEB, REPLAY, SOURCE, BUILD_WEB = sys.argv[1:5]
+CONTRACT = sys.argv[5] if len(sys.argv) > 5 else None
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+# The window's tab order; "Cerrar" is not shown in a browser tab.
+TAB_ORDER = ["UA", "UB", "Combo1", "Combo2", "List1"]
+PHONE = {"width": 360, "height": 740, "pixelRatio": 3.0, "touch": True}
+DESKTOP = (1024, 768)
+LOCALES = {"es-ES": "comma", "en-US": "stop"}
+
+# Scripted sessions, each played on the window-less form as well; what the page must show
+# comes from there. Codes are the keys typed (UTF-16).
+def keys(box, text):
+    return [f"type{box} {ord(c)}" for c in text]
+
+SESSIONS = {
+    # both separator keys, refused keys, Backspace, then typing in B computes A
+    "key filter and both directions":
+        ["typeA 8", "typeA 8", "typeA 8"] + keys("A", "12.5") + ["typeA 8"] + keys("A", ",7x-")
+        + ["typeB 8", "typeB 8"] + keys("B", "3,25.") + ["typeB 8"] + keys("B", "a ")
+        # Enter, Escape, Ctrl+V and Ctrl+C are refused with the beep, as in the window
+        + ["typeA 13", "typeA 27", "typeA 22", "typeB 3"],
+    "units and categories":
+        ["unitA 6", "unitB 1"] + keys("B", "5") + ["unitA 3", "category 10", "unitB 1"]
+        + keys("A", "40") + ["category 5", "unitB 1", "category 0"],
+    # a refused computation shows its message, and a pasted text goes to the form whole
+    "messages and pastes":
+        ["typeA 8", "typeA 8", "typeA 8", "pasteA abc", "typeA 8", "typeA 8", "typeA 8",
+         "pasteA 7", "pasteB " + "9" * 400, "typeB 8", "pasteA " + "1" * 100000, "typeA 5",
+         "category 3", "pasteA 2,5"],
+}
+
+passed = 0
+failed = 0
+
+
+def report(name, problems):
+    global passed, failed
+    if problems:
+        failed += 1
+        print(f"FAIL {name}")
+        for p in problems[:12]:
+            print(f"    {p}")
+    else:
+        passed += 1
+        print(f"ok   {name}")
+    sys.stdout.flush()
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class Server:
+    def __init__(self, folder):
+        self.folder = folder
+        self.port = free_port()
+        self.process = None
+
+    def start(self):
+        self.process = subprocess.Popen(
+            ["bash", os.path.join(SOURCE, "scripts", "serve_web.sh"), self.folder, str(self.port)],
+            stdout=subprocess.DEVNULL, start_new_session=True)
+        for _ in range(100):
+            try:
+                socket.create_connection(("127.0.0.1", self.port), 0.2).close()
+                return self
+            except OSError:
+                time.sleep(0.05)
+        raise RuntimeError("the server did not start")
+
+    def stop(self):
+        if self.process:
+            os.killpg(self.process.pid, signal.SIGTERM)
+            self.process.wait()
+            self.process = None
+
+    @property
+    def url(self):
+        return f"http://127.0.0.1:{self.port}/"
+
+
+def browser(lang, phone, profile):
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for flag in ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                 f"--user-data-dir={profile}", f"--lang={lang}",
+                 f"--window-size={DESKTOP[0]},{DESKTOP[1]}"]:
+        options.add_argument(flag)
+    options.add_experimental_option("prefs", {"intl.accept_languages": lang})
+    if phone:
+        options.add_experimental_option("mobileEmulation", {"deviceMetrics": PHONE})
+    options.set_capability("goog:loggingPrefs", {"performance": "ALL", "browser": "ALL"})
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
+                              options=options)
+    driver.execute_cdp_cmd("Emulation.setLocaleOverride", {"locale": lang})
+    return driver
+
+
+# Counts what the page does that the test watches: beeps (each one vibrates), and writes to
+# the live region.
+WATCH = """
+window.__beeps = 0;
+navigator.vibrate = function () { window.__beeps++; return true; };
+window.__labelWrites = 0;
+new MutationObserver(function (records) { window.__labelWrites += records.length; })
+  .observe(document.getElementById('Label1'),
+           {childList: true, characterData: true, subtree: true});
+"""
+
+STATE = """
+var v = function (id) { return document.getElementById(id); };
+var items = function (id) {
+  return Array.from(v(id).options).map(function (o) { return o.text; }).join(';');
+};
+return {UA: v('UA').value, UB: v('UB').value, Label1: v('Label1').textContent,
+        List1: v('List1').selectedIndex, Combo1: v('Combo1').selectedIndex,
+        Combo2: v('Combo2').selectedIndex, beeps: window.__beeps,
+        units: items('Combo1'), units2: items('Combo2'), writes: window.__labelWrites};
+"""
+
+
+def open_page(driver, url):
+    driver.get(url)
+    WebDriverWait(driver, 20).until(
+        lambda d: d.execute_script("return document.documentElement.classList.contains('ready')"))
+    driver.execute_script(WATCH)
+
+
+def replay(args, lines=None):
+    out = subprocess.run([REPLAY] + args, input="\n".join(lines or []) + ("\n" if lines else ""),
+                         capture_output=True, text=True, check=False)
+    rows = [json.loads(line) for line in out.stdout.splitlines()]
+    problems = [f"window-less form against the model: {r['model']}" for r in rows[1:] if r["model"]]
+    return rows, problems
+
+
+def perform(driver, action):
+    kind = action["kind"]
+    if kind in ("category", "unitA", "unitB"):
+        element = driver.find_element(By.ID, {"category": "List1", "unitA": "Combo1",
+                                              "unitB": "Combo2"}[kind])
+        Select(element).select_by_index(action["index"])
+        return
+    box = driver.find_element(By.ID, "UA" if kind.endswith("A") else "UB")
+    if kind.startswith("paste"):
+        driver.execute_script("""
+            var box = arguments[0]; box.focus();
+            box.setSelectionRange(box.value.length, box.value.length);
+            var data = new DataTransfer(); data.setData('text/plain', arguments[1]);
+            box.dispatchEvent(new ClipboardEvent('paste', {clipboardData: data, bubbles: true,
+                                                           cancelable: true}));""",
+                              box, action["text"])
+        return
+    active = driver.execute_script("return document.activeElement")
+    if active != box:
+        # The first box a session types in is tapped (clicked); later moves between the boxes
+        # are made as a keyboard user does, by focus: under Chromium's touch emulation a tap
+        # after a choice in a drop-down sometimes leaves the box taking no text at all.
+        if active.tag_name == "body":
+            box.click()
+        else:
+            driver.execute_script("arguments[0].focus()", box)
+    code = action["code"]
+    chain = ActionChains(driver).send_keys(Keys.END)
+    if 1 <= code <= 26 and code not in (8, 13):  # Control with a letter
+        chain.key_down(Keys.CONTROL).send_keys(chr(code + 96)).key_up(Keys.CONTROL)
+    else:
+        chain.send_keys({8: Keys.BACKSPACE, 13: Keys.ENTER, 27: Keys.ESCAPE}.get(code, chr(code)))
+    chain.perform()
+
+
+def compare(driver, rows, name):
+    """Plays each row's action in the page and compares the page with the window-less form."""
+    problems = []
+    shown = driver.execute_script(STATE)
+    for field, want in rows[0]["start"].items():
+        if shown[field] != want:
+            problems.append(f"at start-up {field}: page {shown[field]!r}, form {want!r}")
+    writes = shown["writes"]
+    for step, row in enumerate(rows[1:], 1):
+        label_before = shown["Label1"]
+        perform(driver, row["action"])
+        shown = driver.execute_script(STATE)
+        for field, want in row["state"].items():
+            if shown[field] != want:
+                problems.append(f"step {step} ({row['action']}) {field}: page {shown[field]!r}, "
+                                f"form {want!r}")
+        # The live region is written once for each new message, never for the same one.
+        new_writes = shown["writes"] - writes
+        writes = shown["writes"]
+        expected = 1 if shown["Label1"] != label_before else 0
+        if new_writes != expected:
+            problems.append(f"step {step}: the live region was written {new_writes} times, "
+                            f"expected {expected}")
+        if problems:
+            break
+    return problems
+
+
+def other_origins(driver, origin):
+    urls = []
+    for entry in driver.get_log("performance"):
+        message = json.loads(entry["message"])["message"]
+        if message["method"] == "Network.requestWillBeSent":
+            url = message["params"]["request"]["url"]
+            # The browser's own pages (chrome://) are no network request.
+            if url.split(":")[0] in ("http", "https", "ws", "wss") and not url.startswith(origin):
+                urls.append(url)
+    return urls
+
+
+def console_errors(driver):
+    return [e["message"] for e in driver.get_log("browser") if e["level"] == "SEVERE"]
+
+
+def tab_order(driver):
+    problems = []
+    driver.find_element(By.ID, "UA")
+    seen = [driver.execute_script("return document.activeElement.id")]
+    for _ in TAB_ORDER[1:]:
+        ActionChains(driver).send_keys(Keys.TAB).perform()
+        seen.append(driver.execute_script("return document.activeElement.id"))
+    back = []
+    for _ in TAB_ORDER[1:]:
+        ActionChains(driver).key_down(Keys.SHIFT).send_keys(Keys.TAB).key_up(Keys.SHIFT).perform()
+        back.append(driver.execute_script("return document.activeElement.id"))
+    if seen != TAB_ORDER:
+        problems.append(f"Tab walks {seen}, expected {TAB_ORDER}")
+    if back != TAB_ORDER[-2::-1]:
+        problems.append(f"Shift+Tab walks {back}, expected {TAB_ORDER[-2::-1]}")
+    return problems
+
+
+PHONE_LAYOUT = """
+var ids = ['List1', 'UA', 'Combo1', 'Label2', 'UB', 'Combo2', 'Label1'];
+var out = {scroll: document.documentElement.scrollWidth, width: window.innerWidth, boxes: {}};
+ids.concat(['Command1']).forEach(function (id) {
+  var e = document.getElementById(id), r = e.getBoundingClientRect(), s = getComputedStyle(e);
+  out.boxes[id] = {top: r.top, bottom: r.bottom, left: r.left, right: r.right, height: r.height,
+                   font: parseFloat(s.fontSize), shown: s.display !== 'none'};
+});
+var b = document.querySelector('.banner'), bs = getComputedStyle(b);
+out.banner = {rendering: bs.imageRendering, fit: bs.objectFit,
+              height: b.getBoundingClientRect().height,
+              natural: b.naturalHeight, bottom: b.getBoundingClientRect().bottom};
+return out;
+"""
+
+
+AXE = os.path.join(HERE, "node_modules", "axe-core", "axe.min.js")
+AXE_RUN = """
+var done = arguments[arguments.length - 1];
+axe.run(document, {runOnly: {type: 'tag', values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa',
+                                                    'wcag22aa']}})
+  .then(function (r) { done(r.violations.map(function (v) {
+    return v.id + ': ' + v.nodes.map(function (n) { return n.target.join(' '); }).join(', ');
+  })); },
+        function (e) { done(['axe failed: ' + e]); });
+"""
+
+
+def accessibility(driver):
+    """axe-core's WCAG 2.2 A and AA rules, at start-up and with a message shown."""
+    with open(AXE) as f:
+        driver.execute_script(f.read())
+    problems = ["at start-up: " + v for v in driver.execute_async_script(AXE_RUN)]
+    perform(driver, {"kind": "pasteA", "text": "x"})
+    return problems + ["with a message: " + v for v in driver.execute_async_script(AXE_RUN)]
+
+
+def cerrar(driver):
+    """In a tab "Cerrar" is not shown; pressed (where it is shown), the form ends at once."""
+    problems = []
+    button = driver.find_element(By.ID, "Command1")
+    if button.is_displayed():
+        problems.append("a browser tab shows \"Cerrar\", which cannot close it")
+    # Shown as the installed app's window shows it, then pressed: window.close() cannot close
+    # a tab the test opened, and no handler of the form may run any more.
+    driver.execute_script("arguments[0].style.display = 'block'", button)
+    button.click()
+    before = driver.execute_script(STATE)
+    ua = driver.find_element(By.ID, "UA")
+    driver.execute_script("arguments[0].focus()", ua)
+    ActionChains(driver).send_keys(Keys.END).send_keys("5").send_keys("x").perform()
+    after = driver.execute_script(STATE)
+    for field in ("UB", "Label1", "beeps"):
+        if after[field] != before[field]:
+            problems.append(f"after Cerrar {field} went from {before[field]!r} to {after[field]!r}")
+    return problems
+
+
+def phone_layout(driver, width):
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                           {"width": width, "height": PHONE["height"], "deviceScaleFactor": 3,
+                            "mobile": True})
+    got = driver.execute_script(PHONE_LAYOUT)
+    problems = []
+    if got["scroll"] > got["width"]:
+        problems.append(f"at {width} px the page scrolls sideways ({got['scroll']} px wide)")
+    boxes = got["boxes"]
+    for id in ("List1", "UA", "Combo1", "UB", "Combo2", "Command1"):
+        if boxes[id]["shown"] and boxes[id]["height"] < 48:
+            problems.append(f"{id} is {boxes[id]['height']} px tall, under 48")
+        if boxes[id]["shown"] and boxes[id]["right"] > width:
+            problems.append(f"{id} reaches {boxes[id]['right']} px, past {width}")
+    for id in ("UA", "UB"):
+        if boxes[id]["font"] < 16:
+            problems.append(f"{id}'s text is {boxes[id]['font']} px, under 16")
+    # One column: banner, category, A with its unit, "=", B with its unit, the message.
+    column = ["List1", "UA", "Label2", "UB", "Label1"]
+    if got["banner"]["bottom"] > boxes["List1"]["top"]:
+        problems.append("the category list is not under the banner")
+    for upper, lower in zip(column, column[1:]):
+        if boxes[upper]["bottom"] > boxes[lower]["top"]:
+            problems.append(f"{lower} is not under {upper}")
+    for box, unit in (("UA", "Combo1"), ("UB", "Combo2")):
+        beside = abs(boxes[box]["top"] - boxes[unit]["top"]) <= 1
+        if not beside or boxes[unit]["left"] < boxes[box]["right"]:
+            problems.append(f"{unit} is not beside {box}")
+    if boxes["Label1"]["top"] - boxes["UB"]["bottom"] > 24:
+        problems.append("the message line is far from the value boxes")
+    banner = got["banner"]
+    if (banner["rendering"] != "pixelated" or banner["fit"] != "none"
+            or banner["height"] != banner["natural"]):
+        problems.append(f"the banner is scaled or smoothed: {banner}")
+    return problems
+
+
+def service_worker_ready(driver):
+    WebDriverWait(driver, 20).until(lambda d: d.execute_script(
+        "return !!navigator.serviceWorker.controller"))
+
+
+CACHE_CONTENTS = """
+var done = arguments[arguments.length - 1];
+caches.keys().then(function (names) {
+  return Promise.all(names.map(function (name) {
+    return caches.open(name).then(function (cache) { return cache.keys().then(function (requests) {
+      return Promise.all(requests.map(function (request) {
+        return cache.match(request).then(function (r) { return r.arrayBuffer(); })
+                                   .then(function (body) {
+          return crypto.subtle.digest('SHA-256', body).then(function (d) {
+            return [request.url, Array.from(new Uint8Array(d)).map(function (b) {
+              return b.toString(16).padStart(2, '0'); }).join('')];
+          });
+        });
+      }));
+    }); }).then(function (files) { return [name, files]; });
+  }));
+}).then(done);
+"""
+
+
+def digest(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
+
+
+def cached_files(driver):
+    return {name: dict(files) for name, files in driver.execute_async_script(CACHE_CONTENTS)}
+
+
+def check_cache(driver, folder, url):
+    """Exactly one cache, holding every file of the folder as the folder has it."""
+    caches = cached_files(driver)
+    if len(caches) != 1:
+        return [f"caches: {sorted(caches)}"]
+    files = next(iter(caches.values()))
+    problems = []
+    for name in sorted(os.listdir(folder)):
+        if name == "sw.js":
+            continue
+        got = files.get(url + name)
+        if got != digest(os.path.join(folder, name)):
+            problems.append(f"{name}: the cache holds {'another file' if got else 'nothing'}")
+    return problems
+
+
+def assemble(version, source, out):
+    generated = os.path.join(BUILD_WEB, "src", "ui", "web", "page")
+    subprocess.run(["cmake", f"-DSOURCE={source}", f"-DRESOURCES={SOURCE}/resources/web",
+                    f"-DGENERATED={generated}", f"-DMODULE={BUILD_WEB}/src/ui/web",
+                    f"-DVERSION={version}", f"-DOUTPUT={out}", f"-DZIP={out}.zip",
+                    "-P", os.path.join(SOURCE, "src", "ui", "web", "assemble.cmake")], check=True)
+
+
+def faces():
+    """Each size in each language: the scripted sessions, a random one, and what the size adds."""
+    server = Server(WEB).start()
+    try:
+        for phone in (True, False):
+            for lang, separator in LOCALES.items():
+                face = f"{'phone 360x740' if phone else 'desktop'} {lang}"
+                with tempfile.TemporaryDirectory() as profile:
+                    driver = browser(lang, phone, profile)
+                    try:
+                        open_page(driver, server.url)
+                        focus = driver.execute_script("return document.activeElement.id")
+                        want = "" if phone else "UA"
+                        report(f"{face}: start-up focus",
+                               [] if focus == want else [f"focus in {focus!r}, expected {want!r}"])
+                        for name, lines in SESSIONS.items():
+                            open_page(driver, server.url)
+                            rows, problems = replay(["script", separator], lines)
+                            report(f"{face}: {name}", problems + compare(driver, rows, name))
+                        open_page(driver, server.url)
+                        seed = str(1000 + len(face) + (7 if phone else 0) + len(lang))
+                        rows, problems = replay(["random", seed, "100", separator])
+                        report(f"{face}: random session of 100 steps (seed {seed})",
+                               problems + compare(driver, rows, "random"))
+                        open_page(driver, server.url)
+                        report(f"{face}: WCAG 2.2 A and AA (axe-core)", accessibility(driver))
+                        if phone:
+                            report(f"{face}: one column at 360 px", phone_layout(driver, 360))
+                            report(f"{face}: one column at 320 px", phone_layout(driver, 320))
+                        else:
+                            open_page(driver, server.url)
+                            report(f"{face}: tab order", tab_order(driver))
+                            open_page(driver, server.url)
+                            report(f"{face}: Cerrar", cerrar(driver))
+                        report(f"{face}: no request to another origin",
+                               other_origins(driver, server.url[:-1]))
+                        report(f"{face}: no error in the console", console_errors(driver))
+                    finally:
+                        driver.quit()
+    finally:
+        server.stop()
+
+
+def offline_and_versions():
+    """The server stopped after the first visit, then a new version replacing the old."""
+    with tempfile.TemporaryDirectory() as scratch:
+        site = os.path.join(scratch, "site")
+        shutil.copytree(WEB, site)
+        server = Server(site).start()
+        profile = os.path.join(scratch, "profile")
+        driver = browser("es-ES", False, profile)
+        try:
+            open_page(driver, server.url)
+            service_worker_ready(driver)
+            errors = driver.execute_cdp_cmd("Page.getInstallabilityErrors", {})
+            report("installable (Page.getInstallabilityErrors)", errors.get("installabilityErrors"))
+            report("the first visit caches every file", check_cache(driver, WEB, server.url))
+
+            server.stop()
+            lines = keys("A", "25") + ["unitB 6"]
+            rows, problems = replay(["script", "comma"], lines)
+            open_page(driver, server.url)
+            report("offline: with the server stopped the app starts and converts",
+                   problems + compare(driver, rows, "offline"))
+
+            # The next version: every text file of the page changed, the module the same.
+            source = os.path.join(scratch, "source")
+            shutil.copytree(os.path.join(SOURCE, "src", "ui", "web"), source)
+            with open(os.path.join(source, "style.css"), "a") as f:
+                f.write("/* the next version */\n")
+            next_site = os.path.join(scratch, "next")
+            assemble("99.0", source, next_site)
+            shutil.rmtree(site)
+            shutil.copytree(next_site, site)
+            server.start()
+            open_page(driver, server.url)
+            problems = []
+            try:
+                WebDriverWait(driver, 20).until(
+                    lambda d: any("99.0" in name for name in cached_files(d)))
+                # The old cache goes when the new worker activates; give it the time.
+                WebDriverWait(driver, 5).until(lambda d: len(cached_files(d)) == 1)
+            except TimeoutException:
+                problems.append(f"caches after the update: {sorted(cached_files(driver))}")
+            problems += check_cache(driver, next_site, server.url)
+            open_page(driver, server.url)
+            style = driver.execute_async_script(
+                "var done = arguments[0];"
+                "fetch('style.css').then(function (r) { return r.text(); })"
+                ".then(done);")
+            if "the next version" not in style:
+                problems.append("the page still gets the old style sheet")
+            report("a new version replaces every cached file", problems)
+            report("offline and versions: no request to another origin",
+                   other_origins(driver, server.url[:-1]))
+        finally:
+            driver.quit()
+            server.stop()
+
+
+def contract():
+    """The contract suite over the page's controls, each of its cases a check."""
+    server = Server(CONTRACT).start()
+    with tempfile.TemporaryDirectory() as profile:
+        driver = browser("en-US", False, profile)
+        try:
+            driver.get(server.url)
+            WebDriverWait(driver, 60).until(
+                lambda d: d.execute_script("return window.__done !== undefined"))
+            lines = driver.execute_script("return window.__lines")
+        finally:
+            driver.quit()
+            server.stop()
+    cases = 0
+    for at, line in enumerate(lines):
+        for mark, ok in (("[       OK ] ", True), ("[  FAILED  ] ", False)):
+            if line.startswith(mark) and "(" in line:
+                cases += 1
+                detail = [] if ok else [l for l in lines[max(0, at - 8):at] if l.strip()]
+                name = line[len(mark):].split(" (")[0].split(", where")[0]
+                report("web controls: " + name, detail)
+    if cases == 0:
+        report("web controls: the contract suite ran", lines[-12:])
+
+
+def main():
+    if CONTRACT:
+        contract()
+    faces()
+    offline_and_versions()
+    print(f"web: {passed} passed, {failed} failed")
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
