@@ -5,11 +5,11 @@
 
 Serves WEB_DIR and bench/web_floor on 127.0.0.1 and times, in the page, navigation start to
 the start-up state (every text box filled): cold, on a new profile, and warm, the second load
-(from the service worker's cache, or from the HTTP cache: both are served with max-age=600
-as a static host would), ROUNDS rounds (9 by
-default) alternating app and floor at a phone's size. Then 200 real keystrokes into the app's
-first value box, each timed in the page from its beforeinput event until the second box's
-value changes. Prints medians, the ratio app/floor and a closing summary.
+(from the service worker's cache, or from the HTTP cache: both are served with max-age=600 as
+a static host would), ROUNDS rounds (9 by default) alternating app and floor at a phone's
+size. Then 200 real keystrokes into the app's first value box, each timed in the page from its
+beforeinput event (and from its input event) until the second box's value changes. Prints
+medians, the ratio app/floor and a closing summary.
 """
 import functools
 import http.server

@@ -56,14 +56,14 @@ def start_browser(lang, profile):
     return driver
 
 
-def wait_for(driver, script, seconds=20):
+def wait_for(driver, script, what, seconds=20):
     end = time.monotonic() + seconds
     while time.monotonic() < end:
         value = driver.execute_script(script)
         if value:
             return value
         time.sleep(0.05)
-    raise TimeoutException('page never reached the state: ' + ' '.join(script.split()))
+    raise TimeoutException(f'no {what} after {seconds} s')
 
 
 def show_message(driver):
@@ -72,7 +72,7 @@ def show_message(driver):
                           "document.querySelector('input[type=text]').select()")
     driver.execute_cdp_cmd('Input.insertText', {'text': 'abc'})
     try:
-        return 'typed: ' + wait_for(driver, MESSAGE, 5)
+        return 'typed: ' + wait_for(driver, MESSAGE, 'message', 5)
     except TimeoutException:
         pass
     # Some pages refuse typed letters even from an input method; a paste is then the way in.
@@ -86,7 +86,7 @@ def show_message(driver):
         driver.execute_cdp_cmd('Input.dispatchKeyEvent', {
             'type': kind, 'key': 'v', 'code': 'KeyV', 'windowsVirtualKeyCode': 86,
             'modifiers': 2, 'commands': ['paste'] if kind == 'rawKeyDown' else []})
-    return 'pasted: ' + wait_for(driver, MESSAGE, 5)
+    return 'pasted: ' + wait_for(driver, MESSAGE, 'message', 5)
 
 
 def audit(driver, label):
@@ -119,7 +119,7 @@ def check_language(url, lang):
                 label = f'{lang} {size} {state}'
                 try:
                     driver.get(url)
-                    wait_for(driver, STARTED)
+                    wait_for(driver, STARTED, 'start-up state (both value boxes filled)')
                     if state == 'message':
                         print(f'{label}: message line after "abc" {show_message(driver)}')
                     else:
