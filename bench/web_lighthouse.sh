@@ -17,10 +17,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 for ((i = 1; i <= runs; i++)); do
-    # Without these flags Chromium keeps reaching for a network that is not there.
+    # Without these flags Chromium keeps reaching for a network that is not there. Lighthouse's
+    # launcher gives every run a new empty profile of its own and removes it afterwards.
     flags="--headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
     flags+=" --disable-background-networking --disable-component-update --disable-sync"
-    flags+=" --user-data-dir=$work/profile$i"
     if ! node "$lighthouse" "$url" --quiet --no-enable-error-reporting --form-factor=mobile \
             --only-categories=performance,accessibility,best-practices \
             --chrome-flags="$flags" --output=json --output-path="$work/run$i.json" \
