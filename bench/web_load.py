@@ -51,6 +51,11 @@ PROBE = r"""(() => {
       k.end = performance.now(); k.how = how; p.keys.push(k); p.pending = null;
     }
   };
+  if (window.ServiceWorkerContainer) {
+    const register = ServiceWorkerContainer.prototype.register;
+    ServiceWorkerContainer.prototype.register = function (...a) {
+      p.registered = true; return register.apply(this, a); };
+  }
   const value = Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'value');
   Object.defineProperty(HTMLInputElement.prototype, 'value', {
     configurable: true, enumerable: value.enumerable, get: value.get,
@@ -147,10 +152,17 @@ class Browser:
 
     def settle_worker(self):
         """Waits until the page's service worker (if any) is active: its files are cached."""
+        # A page may register its worker as late as its load event, and a little after.
         return self.driver.execute_async_script("""const done = arguments[0];
             if (!('serviceWorker' in navigator)) { done(false); return; }
-            navigator.serviceWorker.getRegistration().then(r => r
-              ? navigator.serviceWorker.ready.then(() => done(true)) : done(false));""")
+            const loaded = new Promise(r => document.readyState === 'complete' ? r()
+              : addEventListener('load', () => r()));
+            loaded.then(() => new Promise(r => setTimeout(r, 100)))
+              .then(() => navigator.serviceWorker.getRegistration())
+              .then(r => r || window.__probe.registered
+                ? Promise.race([navigator.serviceWorker.ready.then(() => true),
+                                new Promise(r => setTimeout(() => r(false), 10000))]).then(done)
+                : done(false));""")
 
     def quit(self):
         self.driver.quit()
