@@ -196,7 +196,8 @@ def key(browser, name):
 
 
 def keystrokes(url):
-    """Milliseconds from each keystroke's input event to the second box's new value."""
+    """Milliseconds from each keystroke's beforeinput (and input) event to the second box's
+    new value, and which of the probe's watchers saw the change first."""
     browser = Browser()
     try:
         browser.load(url)
@@ -263,7 +264,9 @@ def main():
                     results[name][field].append(v)
                 print(f'round {r + 1} {name:5}: cold {cold:7.1f} ms, warm {warm:7.1f} ms, '
                       f'{requests} requests on the warm load'
-                      + (', served by its service worker' if controlled else ''), flush=True)
+                      + (', served by its service worker' if controlled else
+                         ', its active service worker did not serve it' if worker else ''),
+                      flush=True)
         try:
             times, handler, how, boxes, (resolution, isolated) = keystrokes(url['keys'])
         except NotStarted as e:
