@@ -4,7 +4,7 @@
     bench/web_load.py WEB_DIR [ROUNDS]
 
 Serves WEB_DIR and bench/web_floor on 127.0.0.1 and times, in the page, navigation start to
-the start-up state (every text box filled): cold, on a new profile, and warm, the second load
+the start-up state (every text box filled by the page's script): cold, on a new profile, and warm, the second load
 (from the service worker's cache, or from the HTTP cache: both are served with max-age=600 as
 a static host would), ROUNDS rounds (9 by default) alternating app and floor at a phone's
 size. Then 200 real keystrokes into the app's first value box, each timed in the page from its
@@ -32,9 +32,10 @@ FLAGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-
 PHONE = dict(width=360, height=740, deviceScaleFactor=3, mobile=True)
 KEYSTROKES = 200
 
-# Runs before any script of the page. It notes the first moment every text box holds a value,
-# whichever way the page fills them: through the value property (hooked, so the moment is
-# exact), through attributes or new nodes (a MutationObserver), or else at the next frame.
+# Runs before any script of the page. It notes the first moment every text box holds a value
+# that the page's script put there (not its text in the markup), whichever way it fills them:
+# through the value property (hooked, so the moment is exact), through attributes or new nodes
+# (a MutationObserver), or else at the next frame.
 # For keystrokes it notes when an input event starts (capture, so before the page's own
 # listeners) and when the second box's value next changes.
 PROBE = r"""(() => {
@@ -43,7 +44,8 @@ PROBE = r"""(() => {
   const check = () => {
     if (p.ready !== null) return;
     const b = boxes();
-    if (b.length && [...b].every(x => x.value !== '')) p.ready = performance.now();
+    if (b.length && [...b].every(x => x.value !== '' && x.value !== x.defaultValue))
+      p.ready = performance.now();
   };
   const ended = (how) => {
     const k = p.pending, b = boxes()[1];

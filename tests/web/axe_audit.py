@@ -30,9 +30,10 @@ SIZES = [
 ]
 LANGS = ['es-ES', 'en-US']
 
-# The start-up state: both value boxes hold a value (the form fills them once it is running).
+# The start-up state: both value boxes hold a value the form put there once it was running
+# (a text in the markup is only what the boxes show before that).
 STARTED = """const boxes = [...document.querySelectorAll('input[type=text]')];
-return boxes.length > 0 && boxes.every(b => b.value !== '');"""
+return boxes.length > 0 && boxes.every(b => b.value !== '' && b.value !== b.defaultValue);"""
 # The message line: whatever live region or status element the page shows its message in.
 MESSAGE = """return [...document.querySelectorAll('[aria-live],[role=status],[role=alert]')]
   .map(e => e.textContent.trim()).filter(t => t).join(' | ')"""
