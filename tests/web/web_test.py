@@ -178,13 +178,21 @@ def perform(driver, action):
         return
     box = driver.find_element(By.ID, "UA" if kind.endswith("A") else "UB")
     if kind.startswith("paste"):
+        # A real paste from the clipboard at the end of the box, by the keyboard's Paste key
+        # (the context menu's command): the browser inserts the text itself.
+        driver.execute_cdp_cmd("Browser.grantPermissions", {
+            "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"],
+            "origin": driver.execute_script("return location.origin")})
+        driver.execute_async_script(
+            "navigator.clipboard.writeText(arguments[0]).then(arguments[1], arguments[1])",
+            action["text"])
         driver.execute_script("""
             var box = arguments[0]; box.focus();
-            box.setSelectionRange(box.value.length, box.value.length);
-            var data = new DataTransfer(); data.setData('text/plain', arguments[1]);
-            box.dispatchEvent(new ClipboardEvent('paste', {clipboardData: data, bubbles: true,
-                                                           cancelable: true}));""",
-                              box, action["text"])
+            box.setSelectionRange(box.value.length, box.value.length);""", box)
+        for event in ("rawKeyDown", "keyUp"):
+            driver.execute_cdp_cmd("Input.dispatchKeyEvent", {
+                "type": event, "key": "Paste", "code": "Paste",
+                "commands": ["paste"] if event == "rawKeyDown" else []})
         return
     active = driver.execute_script("return document.activeElement")
     if active != box:

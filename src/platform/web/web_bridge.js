@@ -60,6 +60,9 @@ mergeInto(LibraryManager.library, {
           // Backspace is a key the filter sees, as on the desktop.
           if (_tarvel_web_key(record.handle, 8) === 0) event.preventDefault();
         } else if (type === 'insertText' || type === 'insertReplacementText') {
+          // Typed text goes through the key filter; a paste or a drop (insertFromPaste,
+          // insertFromDrop) goes in whole, as the desktop windows' own Paste does, and the
+          // change handler judges it on input.
           var data = event.data;
           if (data === null && event.dataTransfer) data = event.dataTransfer.getData('text/plain');
           if (data === null) return;
@@ -80,19 +83,6 @@ mergeInto(LibraryManager.library, {
         TarvelDom.recheck(record);
         record.checked = false;
         TarvelDom.edited(record);
-      });
-      // Pasting and dropping insert the text whole, past the key filter, as the desktop
-      // windows' own Paste does; the change handler then judges it.
-      box.addEventListener('paste', function (event) {
-        event.preventDefault();
-        var data = event.clipboardData;
-        TarvelDom.insert(record, data ? data.getData('text/plain') : '');
-      });
-      box.addEventListener('drop', function (event) {
-        event.preventDefault();
-        box.focus();
-        var data = event.dataTransfer;
-        TarvelDom.insert(record, data ? data.getData('text/plain') : '');
       });
       // Keys that type a control character on the desktop reach the filter as that character,
       // as in the windows: Enter, Escape, and Control with a letter (Ctrl+V is 22). The filter
