@@ -19,6 +19,8 @@ tarvel_packages_windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mi
 tarvel_packages_wasm=(emscripten googletest nodejs)
 # The web app built with emscripten and driven in Debian's Chromium over WebDriver.
 tarvel_packages_web=(emscripten googletest nodejs chromium chromium-driver python3-selenium fonts-liberation)
+# The web test's npm tools: Debian's npm where the Node in use did not bring its own.
+tarvel_packages_npm=(npm)
 
 tarvel_install() {
     local wanted=() missing=() group pkg
