@@ -200,7 +200,8 @@ if [ "${TARVEL_SKIP_WEB:-0}" != 1 ]; then
         -DGTest_DIR="$gtest/install/lib/cmake/GTest"
     # The app and the contract test only: the wasm stage runs the other suites.
     cmake --build "$web" --target web web_contract_test -j2
-    # axe-core, test tooling only, at the version tests/web/package-lock.json pins.
+    # axe-core (and Lighthouse, for its benchmark), test tooling only, at the versions
+    # tests/web/package-lock.json pins.
     command -v npm >/dev/null || tarvel_install npm
     npm ci --prefix tests/web --no-audit --no-fund
     replay=$build/tests/web_replay
