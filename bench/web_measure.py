@@ -14,8 +14,6 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
-ROOT = os.path.join(os.path.dirname(__file__), "..")
-sys.argv = sys.argv[:1] + [sys.argv[1], "", ROOT, ""] + sys.argv[2:]
 import web_test as page  # noqa: E402  the test's server and browser set-up
 
 from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
@@ -23,7 +21,7 @@ from selenium.webdriver.common.by import By  # noqa: E402
 from selenium.webdriver.common.keys import Keys  # noqa: E402
 
 folder = sys.argv[1]
-count = int(sys.argv[5]) if len(sys.argv) > 5 else 300
+count = int(sys.argv[2]) if len(sys.argv) > 2 else 300
 
 raw = zipped = 0
 print(f"{'file':28} {'bytes':>8} {'gzip -9':>8}")

@@ -209,7 +209,7 @@ if [ "${TARVEL_SKIP_WEB:-0}" != 1 ]; then
     log=$(mktemp)
     status=0
     # Debian's python3-selenium is the system Python's.
-    /usr/bin/python3 tests/web/web_test.py "$web/web" "$replay" "$PWD" "$web" "$web/tests" \
+    /usr/bin/python3 tests/web/web_test.py "$web/web" "$replay" "$web" "$web/tests" \
         | tee "$log" || status=$?
     line=$(grep -E '^web: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1 || true)
     rm -f "$log"

@@ -5,7 +5,7 @@ played on the window-less form too (web_replay), and the page must show what it 
 each step. Also: the live region, the tab order, the phone layout's limits, offline use with
 the server stopped, a version change, installability, and no request to another origin.
 
-Usage: web_test.py WEB-FOLDER WEB_REPLAY SOURCE-DIR BUILD-WEB-DIR [CONTRACT-DIR]
+Usage: web_test.py WEB-FOLDER WEB_REPLAY BUILD-WEB-DIR [CONTRACT-DIR]
 CONTRACT-DIR holds web_contract_test (the control-contract suite over the page's controls),
 whose every case counts as a check here.
 Prints a line per check and closes with "web: N passed, M failed".
@@ -29,9 +29,10 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
-WEB, REPLAY, SOURCE, BUILD_WEB = sys.argv[1:5]
-CONTRACT = sys.argv[5] if len(sys.argv) > 5 else None
 HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.dirname(os.path.dirname(HERE))  # the repository
+# From the command line (main); a benchmark that imports this file uses the set-up alone.
+WEB = REPLAY = BUILD_WEB = CONTRACT = None
 
 # The window's tab order; "Cerrar" is not shown in a browser tab.
 TAB_ORDER = ["UA", "UB", "Combo1", "Combo2", "List1"]
@@ -128,6 +129,9 @@ def browser(lang, phone, profile):
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
                               options=options)
     driver.execute_cdp_cmd("Emulation.setLocaleOverride", {"locale": lang})
+    # The test's pastes go through the clipboard, on every page it opens.
+    driver.execute_cdp_cmd("Browser.grantPermissions", {
+        "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
     return driver
 
 
@@ -180,9 +184,6 @@ def perform(driver, action):
     if kind.startswith("paste"):
         # A real paste from the clipboard at the end of the box, by the keyboard's Paste key
         # (the context menu's command): the browser inserts the text itself.
-        driver.execute_cdp_cmd("Browser.grantPermissions", {
-            "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"],
-            "origin": driver.execute_script("return location.origin")})
         driver.execute_async_script(
             "navigator.clipboard.writeText(arguments[0]).then(arguments[1], arguments[1])",
             action["text"])
@@ -574,6 +575,9 @@ def contract():
 
 
 def main():
+    global WEB, REPLAY, BUILD_WEB, CONTRACT
+    WEB, REPLAY, BUILD_WEB = sys.argv[1:4]
+    CONTRACT = sys.argv[4] if len(sys.argv) > 4 else None
     if CONTRACT:
         contract()
     faces()
