@@ -11,14 +11,19 @@ tarvel_packages_shot=(xvfb xdotool imagemagick)
 tarvel_packages_package=(dpkg-dev file desktop-file-utils xvfb xauth xdotool x11-utils)
 # The Windows cross build and Wine to run it; googletest holds the sources built for Windows;
 # the native window's tests and screenshot run on Xvfb; wixl builds the installer and msitools'
-# msiinfo reads it back.
+# msiinfo reads it back and msibuild fixes its summary; strip-nondeterminism fixes the ZIP's times.
 tarvel_packages_windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-    wine64 wine googletest xvfb xauth xdotool imagemagick wixl msitools)
+    wine64 wine googletest xvfb xauth xdotool imagemagick wixl msitools strip-nondeterminism)
 # WebAssembly: Debian's emscripten (its clang, libc++ and musl) and the GoogleTest sources it
 # builds; the programs run under the machine's Node.
 tarvel_packages_wasm=(emscripten googletest nodejs)
 # The web app built with emscripten and driven in Debian's Chromium over WebDriver.
-tarvel_packages_web=(emscripten googletest nodejs chromium chromium-driver python3-selenium fonts-liberation)
+tarvel_packages_web=(emscripten googletest nodejs chromium chromium-driver python3-selenium fonts-liberation
+    strip-nondeterminism)
+# The release: the tarball's git, the bill of materials' Python, the Authenticode signer and the
+# throwaway key the test signs with, and diffoscope to show what differs between two builds.
+tarvel_packages_release=(git python3 osslsigncode openssl strip-nondeterminism diffoscope-minimal
+    msitools)
 # The web test's npm tools: Debian's npm where the Node in use did not bring its own.
 tarvel_packages_npm=(npm)
 

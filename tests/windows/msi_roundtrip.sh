@@ -56,7 +56,13 @@ shortcuts() { find "$c" -name "$name.lnk"; }
 last=${version##*.}
 next=${version%.*}.$(printf "%0${#last}d" $((10#$last + 1)))
 ln -s "$stage" "$build/msi/icon.ico" "$work/"
-sed "s/ Version=\"$version\"/ Version=\"$next\"/" "$build/msi/conversor-unidades.wxs" >"$work/next.wxs"
+# Each version is its own product: the next one gets its own code, derived as the build does.
+product=$(property "$msi" ProductCode)
+next_product=$(cmake -DNAME="$name" -DVERSION="$next" -P "$source/cmake/msi_codes.cmake")
+[ "$product" = "{$(cmake -DNAME="$name" -DVERSION="$version" -P "$source/cmake/msi_codes.cmake")}" ] \
+    || fail "the product code $product is not the one derived for $version"
+sed -e "s/ Version=\"$version\"/ Version=\"$next\"/" -e "s/ Id=\"${product//[\{\}]/}\"/ Id=\"$next_product\"/" \
+    "$build/msi/conversor-unidades.wxs" >"$work/next.wxs"
 wixl --arch x64 --output "$work/next.msi" "$work/next.wxs" 2>"$work/wixl.log" \
     || fail "wixl could not build version $next: $(cat "$work/wixl.log")"
 [ "$(property "$work/next.msi" ProductVersion)" = "$next" ] || fail "the next package is not $next"

@@ -40,3 +40,22 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${ZIP} --format=zip ${all}
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "assemble.cmake: the ZIP could not be written")
 endif()
+# The same bytes from the same files: entries sorted, their times those of the source
+# (SOURCE_DATE_EPOCH, else the last commit), modes 644 or 755, no owners. Under UTC, since a
+# ZIP's times are local.
+find_program(strip_nondeterminism strip-nondeterminism)
+if(strip_nondeterminism)
+  set(epoch "$ENV{SOURCE_DATE_EPOCH}")
+  if(epoch STREQUAL "")
+    execute_process(COMMAND git -C ${SOURCE} log -1 --format=%ct OUTPUT_VARIABLE epoch
+                    OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  endif()
+  if(NOT epoch STREQUAL "")
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${strip_nondeterminism} --type zip
+                            --timestamp ${epoch} ${ZIP}
+                    OUTPUT_QUIET RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+      message(FATAL_ERROR "assemble.cmake: strip-nondeterminism failed on the ZIP")
+    endif()
+  endif()
+endif()
