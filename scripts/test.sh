@@ -6,14 +6,20 @@ cd "$(dirname "$0")/.."
 # --package also builds the Debian package, installs it with apt on this machine and starts
 # the installed program (scripts/package_test.sh). CI (CI=true) always does; elsewhere it runs
 # only when asked, since it installs software.
+# --release builds the release twice from fresh clones of HEAD and checks it as users get it
+# (tests/release/release_test.sh), the MSI's round trip and the package's install included.
+# CI does; TARVEL_SKIP_RELEASE=1 skips it.
 package=0
-[ "${CI:-}" = true ] && package=1
+release=0
+[ "${CI:-}" = true ] && package=1 && release=1
 for arg in "$@"; do
     case $arg in
         --package) package=1 ;;
-        *) echo "usage: bash scripts/test.sh [--package]" >&2; exit 2 ;;
+        --release) release=1 ;;
+        *) echo "usage: bash scripts/test.sh [--package] [--release]" >&2; exit 2 ;;
     esac
 done
+[ "${TARVEL_SKIP_RELEASE:-0}" = 1 ] && release=0
 
 source scripts/deps.sh
 tarvel_install build test
@@ -54,7 +60,8 @@ run_ctest main "$build"
 # reads or writes numbers through the C locale fails here.
 LC_ALL=es_ES.UTF-8 run_ctest main "$build" "window-less, LC_ALL=es_ES.UTF-8" -L windowless
 
-if [ "$package" = 1 ]; then
+# The release stage installs the released package itself, instead of building one here.
+if [ "$package" = 1 ] && [ "$release" = 0 ]; then
     bash scripts/package_test.sh
 fi
 
@@ -128,11 +135,14 @@ if [ "${TARVEL_SKIP_WINDOWS:-0}" != 1 ]; then
         retried=$(grep -c "^wine_run: Wine did not start" "$win/tarvel/Testing/Temporary/LastTest.log" || true)
         timings+=", tests in ${setting:-the default locale} $((SECONDS - start)) s ($retried Wine starts retried)"
     done
-    # The installer: installed, upgraded and removed again under Wine (tests/windows).
-    start=$SECONDS
-    cmake --build "$win/tarvel" --target msi
-    bash tests/windows/msi_roundtrip.sh "$win/tarvel"
-    timings+=", MSI and its round trip $((SECONDS - start)) s"
+    # The installer: installed, upgraded and removed again under Wine (tests/windows); the
+    # release stage does it on the released installer.
+    if [ "$release" = 0 ]; then
+        start=$SECONDS
+        cmake --build "$win/tarvel" --target msi
+        bash tests/windows/msi_roundtrip.sh "$win/tarvel"
+        timings+=", MSI and its round trip $((SECONDS - start)) s"
+    fi
     start=$SECONDS
     bash scripts/screenshot_windows.sh "$win/tarvel/src/conversor-unidades.exe" docs/screenshot-windows.png
     timings+=", screenshot $((SECONDS - start)) s"
@@ -218,6 +228,24 @@ if [ "${TARVEL_SKIP_WEB:-0}" != 1 ]; then
         failed=$((failed + BASH_REMATCH[2]))
     fi
     summaries+=("${line:-web: no summary}")
+    [ "$status" = 0 ] || exit "$status"
+fi
+
+# The release, twice from fresh clones, compared file by file, then checked as users get it.
+if [ "$release" = 1 ]; then
+    tarvel_install release
+    start=$SECONDS
+    log=$(mktemp)
+    status=0
+    bash tests/release/release_test.sh "${RELEASE_TEST_DIR:-build-release-test}" | tee "$log" || status=$?
+    line=$(grep -E '^release: [0-9]+ files, ' "$log" | tail -n 1 || true)
+    rm -f "$log"
+    if [[ $line =~ \(([0-9]+)\ checks\)$ ]]; then
+        passed=$((passed + BASH_REMATCH[1]))
+    else
+        failed=$((failed + 1))
+    fi
+    summaries+=("${line:-release: FAILED} in $((SECONDS - start)) s")
     [ "$status" = 0 ] || exit "$status"
 fi
 
