@@ -87,6 +87,13 @@ diff <(tar -tzf "$dist/$name-$version.tar.gz" | grep -v '/$' | LC_ALL=C sort) \
     >"$work/tarball.diff" || fail "the tarball is not the commit: $(head -5 "$work/tarball.diff" | tr '\n' ' ')"
 pass "the source tarball holds exactly the commit's files"
 
+# A tree with uncommitted changes is not released: one line says so.
+echo "# changed" >>"$b/README.md"
+out=$(cd "$b" && bash scripts/release.sh 2>&1) && fail "a release was made from a changed tree"
+[ "$(wc -l <<<"$out")" = 1 ] && [[ $out == *uncommitted* ]] || fail "a changed tree was refused with: $out"
+git -C "$b" checkout -q -- README.md
+pass "a tree with uncommitted changes is refused"
+
 # The bill of materials names every released file with its hash, and is SPDX 2.3.
 python3 - "$dist" "$name-$version.spdx.json" <<'EOF' || fail "the bill of materials does not match the files"
 import json, sys, datetime, os
