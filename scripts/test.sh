@@ -45,6 +45,30 @@ run_ctest() {
     return "$status"
 }
 
+# Counts a stage's closing line "NAME: N passed, M failed" into the total.
+# Usage: count_line NAME LOG
+count_line() {
+    local line
+    line=$(grep -E "^$1: [0-9]+ passed, [0-9]+ failed$" "$2" | tail -n 1 || true)
+    if [[ $line =~ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
+        passed=$((passed + BASH_REMATCH[1]))
+        failed=$((failed + BASH_REMATCH[2]))
+    fi
+    summaries+=("${line:-$1: no summary}")
+}
+
+# The docs first, since they need no build: every relative link and #anchor of README.md and
+# docs/ resolves, and CMake, CHANGELOG.md, debian/changelog and the AppStream record name one
+# version and date; then the same check must refuse the faults its self-test plants.
+log=$(mktemp)
+status=0
+{ python3 tests/docs/check_links.py && python3 tests/docs/check_links.py --self-test; } \
+    | tee "$log" || status=$?
+count_line docs "$log"
+count_line "docs self-test" "$log"
+rm -f "$log"
+[ "$status" = 0 ] || exit "$status"
+
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2
