@@ -19,6 +19,9 @@ tarvel_packages_windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mi
 tarvel_packages_wasm=(emscripten googletest nodejs)
 # The web app built with emscripten and driven in Debian's Chromium over WebDriver.
 tarvel_packages_web=(emscripten googletest nodejs chromium chromium-driver python3-selenium fonts-liberation)
+# The release's winget manifests: msiinfo reads the MSI they name, and the check validates
+# them against winget's JSON schemas.
+tarvel_packages_winget=(msitools python3-jsonschema python3-yaml)
 # The web test's npm tools: Debian's npm where the Node in use did not bring its own.
 tarvel_packages_npm=(npm)
 

@@ -57,6 +57,22 @@ count_line() {
     summaries+=("${line:-$1: no summary}")
 }
 
+# The winget manifests of a release folder (DIST/winget) against winget's schemas and the MSI
+# beside them, then the faults the check's self-test plants in a set written from that MSI.
+# The release stage calls it on the dist/ it built. Usage: check_winget DIST
+check_winget() {
+    local log status=0 msi
+    msi=$(find "$1" -maxdepth 1 -name 'conversor-unidades-*-x64.msi' | head -n 1)
+    tarvel_install winget
+    log=$(mktemp)
+    { python3 tests/release/check_winget.py "$1/winget" "$msi" \
+        && python3 tests/release/check_winget.py --self-test "$msi"; } | tee "$log" || status=$?
+    count_line winget "$log"
+    count_line "winget self-test" "$log"
+    rm -f "$log"
+    return "$status"
+}
+
 # The docs first, since they need no build: every relative link and #anchor of README.md and
 # docs/ resolves, and CMake, CHANGELOG.md, debian/changelog and the AppStream record name one
 # version and date; then the same check must refuse the faults its self-test plants.
