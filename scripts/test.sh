@@ -65,8 +65,9 @@ check_winget() {
     msi=$(find "$1" -maxdepth 1 -name 'conversor-unidades-*-x64.msi' | head -n 1)
     tarvel_install winget
     log=$(mktemp)
-    { python3 tests/release/check_winget.py "$1/winget" "$msi" \
-        && python3 tests/release/check_winget.py --self-test "$msi"; } | tee "$log" || status=$?
+    # Debian's python3-jsonschema and python3-yaml are the system Python's.
+    { /usr/bin/python3 tests/release/check_winget.py "$1/winget" "$msi" \
+        && /usr/bin/python3 tests/release/check_winget.py --self-test "$msi"; } | tee "$log" || status=$?
     count_line winget "$log"
     count_line "winget self-test" "$log"
     rm -f "$log"

@@ -25,6 +25,7 @@ HEADING = re.compile(r"^(#{1,6})\s+(.*?)\s*#*\s*$")
 # [text](target) and ![alt](target); the target ends at a blank or the closing parenthesis.
 INLINE_LINK = re.compile(r"!?\[(?:[^\]\[]|\[[^\]]*\])*\]\(\s*<?([^)\s>]+)>?(?:\s+\"[^\"]*\")?\s*\)")
 REFERENCE = re.compile(r"^\s{0,3}\[[^\]]+\]:\s*<?(\S+?)>?(?:\s+.*)?$")
+HTML_LINK = re.compile(r"<(?:a|img)\s[^>]*?\b(?:href|src)=\"([^\"]+)\"")
 HTML_ID = re.compile(r"<a\s+(?:name|id)=\"([^\"]+)\"")
 CODE_SPAN = re.compile(r"(`+)(.+?)\1")
 
@@ -73,7 +74,7 @@ def anchors(path, cache={}):
 def link_errors(root, path):
     errors = []
     for number, line in prose_lines(path):
-        targets = INLINE_LINK.findall(line)
+        targets = INLINE_LINK.findall(line) + HTML_LINK.findall(line)
         m = REFERENCE.match(line)
         if m:
             targets.append(m.group(1))
