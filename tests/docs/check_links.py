@@ -18,6 +18,8 @@ import xml.etree.ElementTree as ET
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(REPO / "scripts"))
+import release_notes  # noqa: E402  the workflow's own reader of CHANGELOG.md
 METAINFO = "resources/io.github.conversor_unidades.conversor_unidades.metainfo.xml.in"
 
 FENCE = re.compile(r"^\s*(```|~~~)")
@@ -157,7 +159,30 @@ def version_rows(root):
         elif when != date or when is None:
             error = f"{source}: date {when} but CHANGELOG.md's {version} has {date}"
         rows.append((f"{source} agrees", error))
+    changelog = root / "CHANGELOG.md"
+    body = release_notes.notes(changelog.read_text(encoding="utf-8"), cmake_version or "") \
+        if changelog.exists() else None
+    rows.append(("CHANGELOG.md has the release's notes",
+                 None if body else f"CHANGELOG.md: no notes under {cmake_version}"))
     return rows
+
+
+def front_page_rows(root):
+    """The README stays a front page: short, and installing every face from its first screen."""
+    readme = root / "README.md"
+    lines = readme.read_text(encoding="utf-8").splitlines() if readme.exists() else []
+    first = "\n".join(lines[:80])
+    missing = [what for what, text in [("the .msi", ".msi"), ("winget", "winget install"),
+                                       ("the .deb", "apt install ./"),
+                                       ("the web app", "github.io"),
+                                       ("run.sh", "bash scripts/run.sh"),
+                                       ("test.sh", "bash scripts/test.sh")] if text not in first]
+    error = None
+    if len(lines) > 200:
+        error = f"README.md: {len(lines)} lines, more than 200"
+    elif missing:
+        error = f"README.md: not in the first 80 lines: {', '.join(missing)}"
+    return [("README.md is a front page", error)]
 
 
 def check(root, quiet=False):
@@ -165,7 +190,8 @@ def check(root, quiet=False):
     root = Path(root)
     passed = failed = 0
     rows = [(str(f.relative_to(root)), link_errors(root, f)) for f in markdown_files(root)]
-    rows += [(name, [error] if error else []) for name, error in version_rows(root)]
+    rows += [(name, [error] if error else [])
+             for name, error in version_rows(root) + front_page_rows(root)]
     for name, errors in rows:
         if errors:
             failed += 1
@@ -196,6 +222,14 @@ def edit(path, old, new):
     return plant
 
 
+def empty_notes(root):
+    f = root / "CHANGELOG.md"
+    text = f.read_text(encoding="utf-8")
+    m = re.search(r"^## \[[0-9][^\]]*\] - .*\n", text, re.M)
+    rest = text[m.end():]
+    f.write_text(text[:m.end()] + "\n" + rest[rest.find("\n[Unreleased]:"):], encoding="utf-8")
+
+
 SELF_TEST = [
     ("a broken link to a docs file", edit("README.md", "(docs/building.md)", "(docs/bulding.md)")),
     ("an anchor renamed", edit("docs/release.md", "\n## Signing\n", "\n## Signatures\n")),
@@ -205,6 +239,9 @@ SELF_TEST = [
     ("the changelog's date out of step", edit("CHANGELOG.md", "] - 2026-12-09", "] - 2026-12-10")),
     ("debian/changelog's version out of step", edit("debian/changelog", "(1.00)", "(1.01)")),
     ("debian/changelog's date out of step", edit("debian/changelog", "Wed, 09 Dec", "Thu, 10 Dec")),
+    ("the release's notes empty", empty_notes),
+    ("the README past 200 lines", edit("README.md", "\n## Develop\n", "\n" * 200 + "\n## Develop\n")),
+    ("the install steps pushed below line 80", edit("README.md", "\n## Install\n", "\n" * 60 + "\n## Install\n")),
     ("the metainfo's date out of step", edit(METAINFO, 'date="2026-12-09"', 'date="2026-12-08"')),
 ]
 
