@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Weighs and times the built web app (figures for the README, never a pass or a fail):
+"""Weighs and times the built web app (figures for docs/benchmarks.md, never a pass or a fail):
 every file raw and gzipped, the .wasm alone, and in headless Chromium on localhost the time
 from a real keystroke's input event until UB holds the result, median over many keys.
 

@@ -24,6 +24,9 @@ tarvel_packages_web=(emscripten googletest nodejs chromium chromium-driver pytho
 # throwaway key the test signs with, and diffoscope to show what differs between two builds.
 tarvel_packages_release=(git python3 osslsigncode openssl strip-nondeterminism diffoscope-minimal
     msitools)
+# The release's winget manifests: msiinfo reads the MSI they name, and the check validates
+# them against winget's JSON schemas.
+tarvel_packages_winget=(msitools python3-jsonschema python3-yaml)
 # The web test's npm tools: Debian's npm where the Node in use did not bring its own.
 tarvel_packages_npm=(npm)
 

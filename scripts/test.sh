@@ -51,6 +51,47 @@ run_ctest() {
     return "$status"
 }
 
+# Counts a stage's closing line "NAME: N passed, M failed" into the total.
+# Usage: count_line NAME LOG
+count_line() {
+    local line
+    line=$(grep -E "^$1: [0-9]+ passed, [0-9]+ failed$" "$2" | tail -n 1 || true)
+    if [[ $line =~ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
+        passed=$((passed + BASH_REMATCH[1]))
+        failed=$((failed + BASH_REMATCH[2]))
+    fi
+    summaries+=("${line:-$1: no summary}")
+}
+
+# The winget manifests of a release folder (DIST/winget) against winget's schemas and the MSI
+# beside them, then the faults the check's self-test plants in a set written from that MSI.
+# The release stage calls it on the dist/ it built. Usage: check_winget DIST
+check_winget() {
+    local log status=0 msi
+    msi=$(find "$1" -maxdepth 1 -name 'conversor-unidades-*-x64.msi' | head -n 1)
+    tarvel_install winget
+    log=$(mktemp)
+    # Debian's python3-jsonschema and python3-yaml are the system Python's.
+    { /usr/bin/python3 tests/release/check_winget.py "$1/winget" "$msi" \
+        && /usr/bin/python3 tests/release/check_winget.py --self-test "$msi"; } | tee "$log" || status=$?
+    count_line winget "$log"
+    count_line "winget self-test" "$log"
+    rm -f "$log"
+    return "$status"
+}
+
+# The docs first, since they need no build: every relative link and #anchor of README.md and
+# docs/ resolves, and CMake, CHANGELOG.md, debian/changelog and the AppStream record name one
+# version and date; then the same check must refuse the faults its self-test plants.
+log=$(mktemp)
+status=0
+{ python3 tests/docs/check_links.py && python3 tests/docs/check_links.py --self-test; } \
+    | tee "$log" || status=$?
+count_line docs "$log"
+count_line "docs self-test" "$log"
+rm -f "$log"
+[ "$status" = 0 ] || exit "$status"
+
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2
@@ -247,6 +288,8 @@ if [ "$release" = 1 ]; then
     fi
     summaries+=("${line:-release: FAILED} in $((SECONDS - start)) s")
     [ "$status" = 0 ] || exit "$status"
+    release_dir=${RELEASE_TEST_DIR:-build-release-test}
+    check_winget "$release_dir/a/conversor-unidades/dist" || exit 1
 fi
 
 # Every test again, the window's included, built with clang and with AddressSanitizer and

@@ -4,7 +4,7 @@
 Reads the factors from `conversor --lista` (the doubles the program holds), measures the
 temperature rule's 5/9 through `conversor --exacto`, and compares each with the exact value
 worked out here in rational arithmetic from the definitions named beside it. Prints the
-README's two tables: departures of more than one part in ten thousand, and the smaller ones.
+docs/manual.md's two tables: departures of more than one part in ten thousand, and the smaller ones.
 
 Usage: tools/factor_departures.py path/to/conversor
 """

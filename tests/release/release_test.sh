@@ -6,7 +6,7 @@
 # the two dist/ folders byte for byte; for a file that differs it prints diffoscope's summary
 # (for the MSI, the difference of the two databases dumped by msidump). Then, on the first
 # build's own files: the checksums, the source tarball against the commit, the bill of
-# materials against the files, the winget manifests against the MSI, lintian on the .deb, the
+# materials against the files, lintian on the .deb, the
 # MSI's round trip under Wine, and the .deb installed, started and purged. Last, the release
 # built again with a throwaway code-signing key: the signatures of both programs (in the ZIP
 # and in the MSI) and of the MSI verify against that certificate and not against another.
@@ -18,7 +18,6 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=${1:-$root/build-release-test}
 [[ $work = /* ]] || work=$PWD/$work
-schemas=${TARVEL_WINGET_SCHEMAS:-$root/../shared/winget-schemas/1.12.0}
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
 checks=0
 fail() { echo "release: FAIL: $*"; exit 1; }
@@ -122,11 +121,6 @@ assert all(p.get("versionInfo") for p in doc["packages"]), "a package without a 
 assert len(described) == len(hashes), "a released file is not described"
 EOF
 pass "the bill of materials names every file with its SHA-256"
-
-# The winget manifests validate and name the MSI beside them.
-python3 "$root/tests/release/check_winget.py" "$dist/winget" "$dist/$name-$version-x64.msi" "$schemas" ||
-    fail "the winget manifests"
-pass "the winget manifests validate against the schemas and name the MSI"
 
 # lintian, as Debian's archive would run it.
 lintian --fail-on error,warning --info "$dist/${name}_${version}_amd64.deb" >"$work/lintian.log" 2>&1 ||
