@@ -8,7 +8,8 @@ tarvel_packages_test=(libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb
     desktop-file-utils appstream file python3-pyatspi at-spi2-core dbus locales orca qt6-translations-l10n)
 tarvel_packages_run=(xauth qt6-translations-l10n)
 tarvel_packages_shot=(xvfb xdotool imagemagick)
-tarvel_packages_package=(dpkg-dev file desktop-file-utils xvfb xauth xdotool x11-utils)
+# The Debian package: built by debhelper from debian/, checked by lintian.
+tarvel_packages_package=(dpkg-dev debhelper lintian file desktop-file-utils xvfb xauth xdotool x11-utils)
 # The Windows cross build and Wine to run it; googletest holds the sources built for Windows;
 # the native window's tests and screenshot run on Xvfb; wixl builds the installer and msitools'
 # msiinfo reads it back and msibuild fixes its summary; strip-nondeterminism fixes the ZIP's times.

@@ -1,33 +1,38 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it with apt on this machine, starts the installed
-# program on a private X server and checks that its window maps.
+# Installs the Debian package with apt on this machine, starts the installed program on a
+# private X server and checks that its window maps, then purges it and checks that none of its
+# files is left.
+#   bash scripts/package_test.sh [PACKAGE.deb]
+# Without a .deb it builds one from debian/ (scripts/build_deb.sh, the commit's files). lintian
+# checks the package first, as Debian's archive would.
 #
 # This changes the machine (it installs conversor-unidades and what it depends on), so
-# scripts/test.sh runs it only in CI or when asked with --package. Run on its own, it removes
-# the package again at the end unless the package was installed before or KEEP_PACKAGE=1.
+# scripts/test.sh runs it only in CI or when asked. It purges the package again at the end
+# unless the package was installed before or KEEP_PACKAGE=1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 tarvel_install build package
-tarvel_locale es_ES.UTF-8  # the Spanish headings of conversor's manual page
 
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 
-build=${PACKAGE_BUILD_DIR:-build-deb}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DBUILD_TESTING=OFF -DTARVEL_BENCH=OFF
-cmake --build "$build" -j2
-rm -f "$build"/conversor-unidades_*.deb
-(cd "$build" && cpack -G DEB)
-debs=("$build"/conversor-unidades_*.deb)
+if [ -n "${1:-}" ]; then
+    debs=("$1")
+else
+    build=${PACKAGE_BUILD_DIR:-build-deb}
+    bash scripts/build_deb.sh "$build" >/dev/null
+    debs=("$build"/conversor-unidades_*_amd64.deb)
+fi
 if [ "${#debs[@]}" -ne 1 ] || [ ! -f "${debs[0]}" ]; then
-    echo "package: cpack made no single .deb"
+    echo "package: no single .deb: ${debs[*]}"
     exit 1
 fi
 echo "package: ${debs[0]}"
 dpkg-deb --field "${debs[0]}" Package Version Architecture Section Maintainer Depends Recommends
 dpkg-deb --contents "${debs[0]}" | awk '{print "package:   " $6}'
+lintian --fail-on error,warning --info "${debs[0]}" 2>/dev/null | sed 's/^/package: lintian: /' ||
+    { echo "package: FAIL: lintian"; exit 1; }
 
 work=$(mktemp -d)
 xvfb_pid=
@@ -41,7 +46,7 @@ cleanup() {
     wait 2>/dev/null || true
     rm -rf "$work"
     if [ "$installed_before" = 0 ] && [ "${KEEP_PACKAGE:-0}" != 1 ]; then
-        "${sudo[@]}" apt-get remove -y -qq conversor-unidades >/dev/null 2>&1 || true
+        "${sudo[@]}" apt-get purge -y -qq conversor-unidades >/dev/null 2>&1 || true
     fi
 }
 trap cleanup EXIT
@@ -63,7 +68,12 @@ dpkg-query -W -f='package: installed ${Package} ${Version}\n' conversor-unidades
 [ "$(command -v conversor-unidades)" = /usr/bin/conversor-unidades ] ||
     fail "conversor-unidades is not /usr/bin/conversor-unidades on PATH"
 [ "$(LC_ALL=C conversor 100 C F)" = 212.0 ] || fail "the installed conversor does not convert"
-[ -f /usr/share/man/man1/conversor.1.gz ] || fail "no manual page for conversor"
+for page in conversor conversor-unidades; do
+    [ -f /usr/share/man/man1/$page.1.gz ] || fail "no manual page for $page"
+    gzip -dc /usr/share/man/man1/$page.1.gz | grep -q "^\.TH ${page^^} \"1\"" ||
+        fail "$page.1.gz is no manual page of $page"
+done
+files=$(dpkg -L conversor-unidades)
 report=$(desktop-file-validate /usr/share/applications/conversor-unidades.desktop 2>&1) &&
     [ -z "$report" ] || fail "the installed desktop entry: $report"
 
@@ -88,4 +98,14 @@ grep -q "StartupWMClass=conversor-unidades$" /usr/share/applications/conversor-u
 kill "$app_pid"
 wait "$app_pid" 2>/dev/null || true
 app_pid=
+
+# Purged, it leaves none of its files (the folders it shares with others stay).
+if [ "$installed_before" = 0 ] && [ "${KEEP_PACKAGE:-0}" != 1 ]; then
+    "${sudo[@]}" apt-get purge -y -qq conversor-unidades >/dev/null
+    left=$(while read -r path; do [ -f "$path" ] || [ -L "$path" ] && echo "$path"; done <<<"$files")
+    [ -z "$left" ] || fail "left behind after the purge: $(tr '\n' ' ' <<<"$left")"
+    dpkg-query -W -f='${Status}' conversor-unidades 2>/dev/null | grep -q "install ok installed" &&
+        fail "dpkg still knows conversor-unidades after the purge"
+    echo "package: purged, none of its $(grep -c . <<<"$files") paths' files left"
+fi
 echo "package: PASS"
