@@ -102,7 +102,9 @@ app_pid=
 # Purged, it leaves none of its files (the folders it shares with others stay).
 if [ "$installed_before" = 0 ] && [ "${KEEP_PACKAGE:-0}" != 1 ]; then
     "${sudo[@]}" apt-get purge -y -qq conversor-unidades >/dev/null
-    left=$(while read -r path; do [ -f "$path" ] || [ -L "$path" ] && echo "$path"; done <<<"$files")
+    left=$(while read -r path; do
+        if [ -f "$path" ] || [ -L "$path" ]; then echo "$path"; fi
+    done <<<"$files")
     [ -z "$left" ] || fail "left behind after the purge: $(tr '\n' ' ' <<<"$left")"
     dpkg-query -W -f='${Status}' conversor-unidades 2>/dev/null | grep -q "install ok installed" &&
         fail "dpkg still knows conversor-unidades after the purge"
