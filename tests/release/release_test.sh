@@ -123,8 +123,8 @@ EOF
 pass "the bill of materials names every file with its SHA-256"
 
 # lintian, as Debian's archive would run it.
-lintian --fail-on error,warning --info "$dist/${name}_${version}_amd64.deb" >"$work/lintian.log" 2>&1 ||
-    fail "lintian: $(cat "$work/lintian.log")"
+lintian --fail-on error,warning --info "$dist/${name}_${version}_amd64.deb" >"$work/lintian.log" 2>"$work/lintian.err" ||
+    fail "lintian: $(cat "$work/lintian.log" "$work/lintian.err")"
 sed 's/^/release: lintian: /' "$work/lintian.log"
 pass "lintian --fail-on error,warning"
 
