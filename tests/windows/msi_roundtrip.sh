@@ -80,13 +80,15 @@ fi
 registry before
 # Every key and value line of the registry, each prefixed with its key, so that what the
 # round trip leaves shows as new lines; but not the state Wine itself keeps and renews as
-# programs start (the machine's System and Hardware keys, the Software\Wine keys), nor the
+# programs start (the machine's System and Hardware keys, the Software\Wine keys, the network
+# cards it finds, which a new prefix may list only once its services are up), nor the
 # Windows Installer's empty containers, which a fresh prefix gets with its first install and
 # every Windows machine has.
 flat() {
     local containers='(Features|Products|UpgradeCodes|UserData(\\S-1-5-18(\\(Components|Products))?)?)'
     awk '/^\[/ { k = $0; print; next } NF { print k $0 }' "$work/$1.txt" \
         | grep -v -i -E '^\[HKEY_LOCAL_MACHINE\\(System|Hardware)|^\[[^]]*\\Software\\Wine[]\\]' \
+        | grep -v -i -E '^\[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards[]\\]' \
         | grep -v -i -E "^\[HKEY_LOCAL_MACHINE\\\\Software\\\\(Classes|Microsoft\\\\Windows\\\\CurrentVersion)\\\\Installer(\\\\$containers)?]\$" \
         | LC_ALL=C sort >"$work/$1.flat"
 }
