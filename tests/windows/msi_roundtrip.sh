@@ -88,7 +88,7 @@ flat() {
     local containers='(Features|Products|UpgradeCodes|UserData(\\S-1-5-18(\\(Components|Products))?)?)'
     awk '/^\[/ { k = $0; print; next } NF { print k $0 }' "$work/$1.txt" \
         | grep -v -i -E '^\[HKEY_LOCAL_MACHINE\\(System|Hardware)|^\[[^]]*\\Software\\Wine[]\\]' \
-        | grep -v -i -E '^\[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards[]\\]' \
+        | grep -v -i -E '^\[HKEY_LOCAL_MACHINE\\Software\\(Wow6432Node\\)?Microsoft\\Windows NT\\CurrentVersion\\NetworkCards[]\\]' \
         | grep -v -i -E "^\[HKEY_LOCAL_MACHINE\\\\Software\\\\(Classes|Microsoft\\\\Windows\\\\CurrentVersion)\\\\Installer(\\\\$containers)?]\$" \
         | LC_ALL=C sort >"$work/$1.flat"
 }
