@@ -141,8 +141,13 @@ WATCH = """
 window.__beeps = 0;
 navigator.vibrate = function () { window.__beeps++; return true; };
 window.__labelWrites = 0;
-new MutationObserver(function (records) { window.__labelWrites += records.length; })
-  .observe(document.getElementById('Label1'),
+// A message written into the region, or the region replaced by an empty one when cleared.
+new MutationObserver(function (records) {
+  window.__labelWrites += records.filter(function (r) {
+    return (r.target.closest && r.target.closest('#Label1')) ||
+      Array.from(r.addedNodes).some(function (n) { return n.id === 'Label1'; });
+  }).length;
+}).observe(document.querySelector('.form'),
            {childList: true, characterData: true, subtree: true});
 """
 

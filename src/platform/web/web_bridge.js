@@ -50,6 +50,36 @@ mergeInto(LibraryManager.library, {
       TarvelDom.edited(record);
     },
 
+    // The list's selection (and rows, when the form refilled it) as the element must show
+    // them, committed when the running handlers are done.
+    select: function (record, index) {
+      record.selected = index;
+      if (record.pending) return;
+      record.pending = true;
+      queueMicrotask(function () { TarvelDom.commit(record); });
+    },
+
+    commit: function (record) {
+      var list = record.element, rows = record.rows;
+      record.pending = false;
+      if (rows) {
+        // The options there are relabelled in place and only the extra ones added or taken
+        // away at the end, so that the selected position does not move while the list is
+        // refilled: Chromium reports any move of a drop-down's selection as a selection in
+        // its popup, focused or not, and Orca speaks that as if the drop-down had the focus.
+        record.rows = null;
+        for (var i = 0; i < rows.length; i++) {
+          if (i < list.options.length) {
+            if (list.options[i].text !== rows[i]) list.options[i].text = rows[i];
+          } else {
+            list.add(new Option(rows[i], undefined, false, i === record.selected));
+          }
+        }
+        while (list.options.length > rows.length) list.remove(list.options.length - 1);
+      }
+      if (list.selectedIndex !== record.selected) list.selectedIndex = record.selected;
+    },
+
     wireBox: function (record) {
       var box = record.element;
       box.addEventListener('beforeinput', function (event) {
@@ -144,19 +174,23 @@ mergeInto(LibraryManager.library, {
     record.last = record.element.value;
   },
 
+  // A list's rows and selection reach the element once, after the running handlers are done
+  // (TarvelDom.commit): a list the form clears and refills is seen only in its final state.
   tarvel_dom_list_clear__deps: ['$TarvelDom'],
   tarvel_dom_list_clear: function (handle) {
-    var list = TarvelDom.bound[handle].element;
-    list.options.length = 0;
-    list.selectedIndex = -1;
+    var record = TarvelDom.bound[handle];
+    record.rows = [];
+    TarvelDom.select(record, -1);
   },
 
   tarvel_dom_list_append__deps: ['$TarvelDom'],
   tarvel_dom_list_append: function (handle, text, length, selected) {
-    var list = TarvelDom.bound[handle].element;
-    list.add(new Option(UTF8ToString(text, length)));
-    // A drop-down list selects its first row by itself; the program's selection stands.
-    list.selectedIndex = selected;
+    var record = TarvelDom.bound[handle];
+    if (!record.rows) {
+      record.rows = Array.from(record.element.options, function (o) { return o.text; });
+    }
+    record.rows.push(UTF8ToString(text, length));
+    TarvelDom.select(record, selected);
   },
 
   tarvel_dom_list_selected__deps: ['$TarvelDom'],
@@ -166,12 +200,26 @@ mergeInto(LibraryManager.library, {
 
   tarvel_dom_list_select__deps: ['$TarvelDom'],
   tarvel_dom_list_select: function (handle, index) {
-    TarvelDom.bound[handle].element.selectedIndex = index;
+    TarvelDom.select(TarvelDom.bound[handle], index);
   },
 
   tarvel_dom_caption_set__deps: ['$TarvelDom'],
   tarvel_dom_caption_set: function (handle, text, length) {
-    TarvelDom.bound[handle].element.textContent = UTF8ToString(text, length);
+    var record = TarvelDom.bound[handle], caption = UTF8ToString(text, length);
+    if (caption === '') {
+      // Cleared by a new, empty region in its place. A screen reader takes a live region's
+      // text equal to the last one it announced for a repeat of it and stays silent (Orca);
+      // a message that comes back must reach it as new, in a region it has not heard from.
+      var fresh = record.element.cloneNode(false);
+      record.element.replaceWith(fresh);
+      record.element = fresh;
+      return;
+    }
+    // The text in a paragraph of its own: a screen reader's browse mode reads a paragraph
+    // line by line, where the text of a bare status region is passed over.
+    var line = document.createElement('p');
+    line.textContent = caption;
+    record.element.replaceChildren(line);
   },
 
   tarvel_dom_locale_decimal: function () {

@@ -15,12 +15,14 @@
     document.documentElement.classList.add('ready');
     // The form's start-up state is on the page: a mark for whoever measures the start.
     if (window.performance && performance.mark) performance.mark('tarvel-ready');
-    // Focus in the first value box as the window has it; on a touch screen that would
-    // raise the keyboard before the user asked for it.
-    if (wide.matches && !window.matchMedia('(pointer: coarse)').matches) {
-      document.getElementById('UA').focus();
-    }
   });
+  // Focus in the first value box as the window has it; on a touch screen that would raise
+  // the keyboard before the user asked for it. Given now, before the page has finished
+  // loading: a screen reader then presents the page from this box, where given later it
+  // starts reading the whole page aloud, or announces a box the caret is not in.
+  if (wide.matches && !window.matchMedia('(pointer: coarse)').matches) {
+    document.getElementById('UA').focus();
+  }
 
   if ('serviceWorker' in navigator) {
     window.addEventListener('load', function () {

@@ -72,6 +72,44 @@ std::string described(const layout::Control& c) {
                : " aria-describedby=\"" + std::string(c.name) + "-description\"";
 }
 
+std::string escaped(std::string_view text) {
+    std::string out;
+    for (const char ch : text) {
+        switch (ch) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += ch;
+        }
+    }
+    return out;
+}
+
+// The rows of a list as the form leaves them at start-up: every category, and the first
+// category's units, the first row chosen. The module then finds each list as it fills it
+// and changes nothing: a list filled in front of a screen reader has its selection
+// spoken as if it had the focus.
+std::string startRows(std::string_view name) {
+    static const tarvel::catalogue::Magnitudes magnitudes = tarvel::catalogue::construir_magnitudes();
+    std::string out;
+    const auto row = [&out](std::string_view text, bool chosen) {
+        out += "<option" + std::string(chosen ? " selected" : "") + ">" + escaped(text) +
+               "</option>";
+    };
+    if (name == "List1") {
+        for (int i = 0; i < tarvel::catalogue::kEnUso; ++i) {
+            row(magnitudes[static_cast<std::size_t>(i)].nombre, i == 0);
+        }
+    } else {
+        const auto& first = magnitudes.front();
+        for (int i = 0; i <= first.ultimo; ++i) {
+            row(first.unidad[static_cast<std::size_t>(i)], i == 0);
+        }
+    }
+    return out;
+}
+
 std::string element(const layout::Control& c) {
     const std::string id(c.name);
     const std::string name = c.accessibleName.empty()
@@ -79,20 +117,23 @@ std::string element(const layout::Control& c) {
                                  : " aria-label=\"" + std::string(c.accessibleName) + "\"";
     switch (c.kind) {
     case layout::Kind::Edit:
+        // Empty until the form writes its start value in the browser's number format: never
+        // the window's placeholder text, which a screen reader could catch and read.
         return "<input id=\"" + id + "\" type=\"text\" inputmode=\"decimal\" autocomplete=\"off\" "
-               "autocorrect=\"off\" autocapitalize=\"off\" spellcheck=\"false\" value=\"" +
-               std::string(c.text) + "\"" + name + described(c) + ">";
+               "autocorrect=\"off\" autocapitalize=\"off\" spellcheck=\"false\"" + name +
+               described(c) + ">";
     case layout::Kind::ListBox:
         return "<select id=\"" + id + "\" size=\"" + std::to_string(tarvel::catalogue::kEnUso) +
-               "\"" + name + described(c) + "></select>";
+               "\"" + name + described(c) + ">" + startRows(c.name) + "</select>";
     case layout::Kind::DropDownList:
-        return "<select id=\"" + id + "\"" + name + described(c) + "></select>";
+        return "<select id=\"" + id + "\"" + name + described(c) + ">" + startRows(c.name) +
+               "</select>";
     case layout::Kind::Button:
         return "<button id=\"" + id + "\" type=\"button\"" + described(c) + ">" +
                std::string(c.text) + "</button>";
     case layout::Kind::Label:
         // The message line is a live region; "=" says nothing a reader needs.
-        return c.text.empty() ? "<p id=\"" + id + "\" role=\"status\"></p>"
+        return c.text.empty() ? "<div id=\"" + id + "\" role=\"status\"></div>"
                               : "<span id=\"" + id + "\" aria-hidden=\"true\">" +
                                     std::string(c.text) + "</span>";
     }
