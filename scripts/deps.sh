@@ -18,9 +18,10 @@ tarvel_packages_windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mi
 # WebAssembly: Debian's emscripten (its clang, libc++ and musl) and the GoogleTest sources it
 # builds; the programs run under the machine's Node.
 tarvel_packages_wasm=(emscripten googletest nodejs)
-# The web app built with emscripten and driven in Debian's Chromium over WebDriver.
+# The web app built with emscripten and driven in Debian's Chromium over WebDriver; Orca
+# listens to it in Chromium's Spanish interface (chromium-l10n), on its own X server.
 tarvel_packages_web=(emscripten googletest nodejs chromium chromium-driver python3-selenium fonts-liberation
-    strip-nondeterminism)
+    strip-nondeterminism chromium-l10n orca python3-pyatspi at-spi2-core dbus xvfb xauth xdotool)
 # The release: the tarball's git, the bill of materials' Python, the Authenticode signer and the
 # throwaway key the test signs with, and diffoscope to show what differs between two builds.
 tarvel_packages_release=(git python3 osslsigncode openssl strip-nondeterminism diffoscope-minimal

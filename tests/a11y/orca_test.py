@@ -24,11 +24,16 @@ def fail(message):
     sys.exit(1)
 
 
+class Unheard(Exception):
+    """Orca did not say what was waited for."""
+
+
 class Listener:
     """Reads Orca's log; each wait consumes the utterances up to the one it waited for."""
 
-    def __init__(self, log):
+    def __init__(self, log, name="orca"):
         self.log = log
+        self.name = name
         self.heard = 0
 
     def all(self):
@@ -42,11 +47,11 @@ class Listener:
             for i in range(self.heard, len(said)):
                 if re.fullmatch(pattern, said[i]):
                     self.heard = i + 1
-                    print(f"orca: {what}: {said[i]!r}")
+                    print(f"{self.name}: {what}: {said[i]!r}")
                     return
             if time.monotonic() > end:
-                fail(f"{what}: Orca never said /{pattern}/; after that point it said "
-                     f"{said[self.heard:]}")
+                raise Unheard(f"{what}: Orca never said /{pattern}/; after that point it said "
+                              f"{said[self.heard:]}")
             time.sleep(0.05)
 
 
@@ -55,7 +60,13 @@ def keys(*names):
 
 
 def main():
-    orca = Listener(sys.argv[1])
+    try:
+        session(Listener(sys.argv[1]))
+    except Unheard as unheard:
+        fail(unheard)
+
+
+def session(orca):
     orca.hear("the window", r"Conversor de unidades.*")
     orca.hear("the first box", r"Valor A.*")
     orca.hear("its whole value", r"1,0\.?")

@@ -6,18 +6,25 @@
 # With --orca, Orca itself listens instead (Debian 12's Orca 43, speaking Spanish into its
 # debug log, with no speech server) and orca_test.py checks what it says as keys are typed.
 #
+# With --orca-web, the same Orca listens to the web app instead: the built web folder served
+# on this machine and opened in Debian's Chromium (its Spanish interface, a new profile, on the
+# same display, with its renderer's accessibility on), and orca_web_test.py drives it, with
+# the window-less form (web_replay) saying what must be heard.
+#
 # The program runs in the locale given (LC_ALL), es_ES.UTF-8 by default.
 #
 # Usage: run_atspi.sh [--orca] path/to/conversor-unidades [LOCALE]
+#        run_atspi.sh --orca-web WEB-FOLDER path/to/web_replay
 set -euo pipefail
 
 orca=0
-if [ "${1:-}" = --orca ]; then
-    orca=1
-    shift
-fi
-program=${1:?usage: run_atspi.sh [--orca] path/to/conversor-unidades [LOCALE]}
+case "${1:-}" in
+--orca) orca=1; shift ;;
+--orca-web) orca=web; shift ;;
+esac
+program=${1:?usage: run_atspi.sh [--orca] path/to/conversor-unidades [LOCALE] | --orca-web WEB-FOLDER WEB_REPLAY}
 lang=${2:-es_ES.UTF-8}
+replay=
 here=$(cd "$(dirname "$0")" && pwd)
 
 fail() {
@@ -33,8 +40,17 @@ for tool in Xvfb xdotool dbus-run-session dbus-send "$python" "$launcher"; do
         fail "$tool is missing (source scripts/deps.sh; tarvel_install test)"
 done
 "$python" -c 'import pyatspi' 2>/dev/null || fail "pyatspi is missing for $python (python3-pyatspi)"
-if [ "$orca" = 1 ]; then
+if [ "$orca" != 0 ]; then
     [ -x /usr/bin/orca ] || fail "orca is missing (source scripts/deps.sh; tarvel_install test)"
+fi
+if [ "$orca" = web ]; then
+    [ -f "$program/index.html" ] || fail "no built web app in $program"
+    replay=${2:-}
+    [ -x "$replay" ] || fail "no web_replay at \"$replay\""
+    replay=$(cd "$(dirname "$replay")" && pwd)/$(basename "$replay")
+    lang=es_ES.UTF-8
+    [ -x /usr/bin/chromium ] || fail "chromium is missing (source scripts/deps.sh; tarvel_install web)"
+    program=$(cd "$program" && pwd)
 fi
 
 if [ "${1:-}" != --inside-session ]; then
@@ -53,7 +69,7 @@ if [ "${1:-}" != --inside-session ]; then
 
     # A fresh session bus of our own; it goes away with everything on it when we return.
     status=0
-    dbus-run-session -- bash "$0" --inside-session "$program" "$work" "$orca" "$lang" || status=$?
+    dbus-run-session -- bash "$0" --inside-session "$program" "$work" "$orca" "$lang" "$replay" || status=$?
     exit "$status"
 fi
 
@@ -62,11 +78,14 @@ program=$2
 work=$3
 orca=$4
 lang=$5
+replay=$6
 launcher_pid=
 app_pid=
 orca_pid=
+server_pid=
 cleanup_session() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
     # Orca ignores SIGTERM.
     [ -n "$orca_pid" ] && kill -KILL "$orca_pid" 2>/dev/null || true
     [ -n "$launcher_pid" ] && kill "$launcher_pid" 2>/dev/null || true
@@ -84,7 +103,7 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 
-if [ "$orca" = 1 ]; then
+if [ "$orca" != 0 ]; then
     # Orca buffers its debug log; a copy of its launcher writes it line by line, so that each
     # utterance can be waited for as it comes. No speech server is started, and its settings
     # are its defaults, in a folder of its own.
@@ -102,6 +121,32 @@ if [ "$orca" = 1 ]; then
         sleep 0.1
     done
     grep -q "SPEECH OUTPUT" "$work/orca.log" || fail "Orca said nothing in 20 s"
+fi
+
+if [ "$orca" = web ]; then
+    port=$("$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    bash "$here/../../scripts/serve_web.sh" "$program" "$port" >"$work/server.log" 2>&1 &
+    server_pid=$!
+    for _ in $(seq 100); do
+        "$python" -c "import socket; socket.create_connection(('127.0.0.1', $port), 0.2).close()" \
+            2>/dev/null && break
+        kill -0 "$server_pid" 2>/dev/null || fail "the web server did not start: $(cat "$work/server.log")"
+        sleep 0.1
+    done
+    # A window of the browser's own size at the screen's corner, as there is no window manager
+    # to place it; nothing of the browser's own reaches the network or asks a first-run question.
+    LANG=es_ES.UTF-8 LC_ALL=es_ES.UTF-8 LANGUAGE=es /usr/bin/chromium --no-sandbox --disable-gpu \
+        --force-renderer-accessibility --user-data-dir="$work/profile" --lang=es --no-first-run \
+        --no-default-browser-check --disable-background-networking --disable-component-update \
+        --disable-sync --disable-features=Translate,MediaRouter --password-store=basic \
+        --window-position=0,0 --window-size=1024,768 "http://127.0.0.1:$port/" \
+        >"$work/chromium.log" 2>&1 &
+    app_pid=$!
+    window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Conversor de unidades' | head -n1) ||
+        fail "no browser window titled \"Conversor de unidades\"; windows: $(xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|'); the browser said: $(grep -v 'dbus/' "$work/chromium.log" | tail -n 5)"
+    xdotool windowfocus --sync "$window"
+    "$python" "$here/orca_web_test.py" "$work/orca.log" "$program" "$replay" || fail "see above"
+    exit
 fi
 
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LC_ALL=$lang QT_QPA_PLATFORM=xcb "$program" \
