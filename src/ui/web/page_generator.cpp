@@ -76,11 +76,20 @@ std::string escaped(std::string_view text) {
     std::string out;
     for (const char ch : text) {
         switch (ch) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += ch;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += ch;
         }
     }
     return out;
@@ -91,14 +100,15 @@ std::string escaped(std::string_view text) {
 // and changes nothing: a list filled in front of a screen reader has its selection
 // spoken as if it had the focus.
 std::string startRows(std::string_view name) {
-    static const tarvel::catalogue::Magnitudes magnitudes = tarvel::catalogue::construir_magnitudes();
+    namespace catalogue = tarvel::catalogue;
+    static const catalogue::Magnitudes magnitudes = catalogue::construir_magnitudes();
     std::string out;
     const auto row = [&out](std::string_view text, bool chosen) {
-        out += "<option" + std::string(chosen ? " selected" : "") + ">" + escaped(text) +
-               "</option>";
+        out +=
+            "<option" + std::string(chosen ? " selected" : "") + ">" + escaped(text) + "</option>";
     };
     if (name == "List1") {
-        for (int i = 0; i < tarvel::catalogue::kEnUso; ++i) {
+        for (int i = 0; i < catalogue::kEnUso; ++i) {
             row(magnitudes[static_cast<std::size_t>(i)].nombre, i == 0);
         }
     } else {
