@@ -262,24 +262,14 @@ if [ "${TARVEL_SKIP_WEB:-0}" != 1 ]; then
     # Debian's python3-selenium is the system Python's.
     /usr/bin/python3 tests/web/web_test.py "$web/web" "$replay" "$web" "$web/tests" \
         | tee "$log" || status=$?
-    line=$(grep -E '^web: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1 || true)
-    if [[ $line =~ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
-        passed=$((passed + BASH_REMATCH[1]))
-        failed=$((failed + BASH_REMATCH[2]))
-    fi
-    summaries+=("${line:-web: no summary}")
+    count_line web "$log"
     [ "$status" = 0 ] || exit "$status"
     # Orca, the screen reader, listening to the app in Chromium as keys are typed
     # (tests/a11y/orca_web_test.py); what it must say comes from the window-less form.
     start=$SECONDS
     bash tests/a11y/run_atspi.sh --orca-web "$web/web" "$replay" | tee "$log" || status=$?
-    line=$(grep -E '^orca-web: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1 || true)
+    count_line orca-web "$log"
     rm -f "$log"
-    if [[ $line =~ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
-        passed=$((passed + BASH_REMATCH[1]))
-        failed=$((failed + BASH_REMATCH[2]))
-    fi
-    summaries+=("${line:-orca-web: no summary}")
     echo "orca-web: $((SECONDS - start)) s"
     [ "$status" = 0 ] || exit "$status"
 fi
