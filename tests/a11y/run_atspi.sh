@@ -142,8 +142,14 @@ if [ "$orca" = web ]; then
         --window-position=0,0 --window-size=1024,768 "http://127.0.0.1:$port/" \
         >"$work/chromium.log" 2>&1 &
     app_pid=$!
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Conversor de unidades' | head -n1) ||
-        fail "no browser window titled \"Conversor de unidades\"; windows: $(xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|'); the browser said: $(grep -v 'dbus/' "$work/chromium.log" | tail -n 5)"
+    # Searched again until found: a window the browser closes during the search stops xdotool.
+    window=
+    for _ in $(seq 120); do
+        window=$(xdotool search --onlyvisible --name '^Conversor de unidades' 2>/dev/null | head -n1) || true
+        [ -n "$window" ] && break
+        sleep 0.5
+    done
+    [ -n "$window" ] || fail "no browser window titled \"Conversor de unidades\"; windows: $(xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|'); the browser said: $(grep -v 'dbus/' "$work/chromium.log" | tail -n 5)"
     xdotool windowfocus --sync "$window"
     "$python" "$here/orca_web_test.py" "$work/orca.log" "$program" "$replay" || fail "see above"
     exit
