@@ -4,24 +4,26 @@
 
 tarvel_packages_build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation
     help2man locales)
-tarvel_packages_test=(libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth xdotool x11-utils imagemagick clang-14 libclang-rt-14-dev
+tarvel_packages_test=(libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth xdotool x11-utils procps imagemagick clang-14 libclang-rt-14-dev
     desktop-file-utils appstream file python3-pyatspi at-spi2-core dbus locales orca qt6-translations-l10n)
 tarvel_packages_run=(xauth qt6-translations-l10n)
-tarvel_packages_shot=(xvfb xdotool imagemagick)
+tarvel_packages_shot=(xvfb xdotool x11-utils procps imagemagick)
 # The Debian package: built by debhelper from debian/, checked by lintian.
-tarvel_packages_package=(dpkg-dev debhelper lintian file desktop-file-utils xvfb xauth xdotool x11-utils)
+tarvel_packages_package=(dpkg-dev debhelper lintian file desktop-file-utils xvfb xauth xdotool x11-utils procps)
 # The Windows cross build and Wine to run it; googletest holds the sources built for Windows;
-# the native window's tests and screenshot run on Xvfb; wixl builds the installer and msitools'
+# the native window's tests and screenshot run on Xvfb, found there by their process (procps)
+# and their place in the window tree (x11-utils); wixl builds the installer and msitools'
 # msiinfo reads it back and msibuild fixes its summary; strip-nondeterminism fixes the ZIP's times.
 tarvel_packages_windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-    wine64 wine googletest xvfb xauth xdotool imagemagick wixl msitools strip-nondeterminism)
+    wine64 wine googletest xvfb xauth xdotool x11-utils procps imagemagick wixl msitools strip-nondeterminism)
 # WebAssembly: Debian's emscripten (its clang, libc++ and musl) and the GoogleTest sources it
 # builds; the programs run under the machine's Node.
 tarvel_packages_wasm=(emscripten googletest nodejs)
 # The web app built with emscripten and driven in Debian's Chromium over WebDriver; Orca
 # listens to it in Chromium's Spanish interface (chromium-l10n), on its own X server.
 tarvel_packages_web=(emscripten googletest nodejs chromium chromium-driver python3-selenium fonts-liberation
-    strip-nondeterminism chromium-l10n orca python3-pyatspi at-spi2-core dbus xvfb xauth xdotool)
+    strip-nondeterminism chromium-l10n orca python3-pyatspi at-spi2-core dbus xvfb xauth xdotool
+    x11-utils procps)
 # The release: the tarball's git, the bill of materials' Python, the Authenticode signer and the
 # throwaway key the test signs with, and diffoscope to show what differs between two builds.
 tarvel_packages_release=(git python3 osslsigncode openssl strip-nondeterminism diffoscope-minimal
