@@ -52,6 +52,7 @@ cleanup() {
 trap cleanup EXIT
 fail() {
     echo "package: FAIL: $*"
+    declare -F tarvel_evidence >/dev/null && tarvel_evidence package
     exit 1
 }
 
@@ -82,9 +83,8 @@ tarvel_start_xvfb "$work" || fail "no X server"
 
 QT_QPA_PLATFORM=xcb /usr/bin/conversor-unidades >"$work/app.log" 2>&1 &
 app_pid=$!
-window=$(timeout 15 xdotool search --sync --onlyvisible --name '^Conversor de unidades$' | head -n1) ||
+window=$(tarvel_window_of "$app_pid" '^Conversor de unidades$') ||
     fail "no window captioned \"Conversor de unidades\" mapped; the program said: $(cat "$work/app.log")"
-[ -n "$window" ] || fail "no window captioned \"Conversor de unidades\" mapped"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 echo "package: /usr/bin/conversor-unidades mapped window $window, ${WIDTH}x${HEIGHT}"
 [ "$WIDTH" = 455 ] && [ "$HEIGHT" = 324 ] || fail "the window is ${WIDTH}x${HEIGHT}, not 455x324"

@@ -26,7 +26,7 @@ tarvel_start_xvfb "$work" || exit 1
 
 LC_ALL=es_ES.UTF-8 QT_QPA_PLATFORM=xcb "$build/src/conversor-unidades" &
 app_pid=$!
-window=$(timeout 15 xdotool search --sync --onlyvisible --name '^Conversor de unidades$' | head -n1)
+window=$(tarvel_window_of "$app_pid" '^Conversor de unidades$')
 
 # Wait for the first paint to settle: two captures alike.
 previous=

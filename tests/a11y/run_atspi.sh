@@ -27,8 +27,10 @@ lang=${2:-es_ES.UTF-8}
 replay=
 here=$(cd "$(dirname "$0")" && pwd)
 
+source "$here/../../scripts/xvfb.sh"
 fail() {
     echo "a11y: FAIL: $*"
+    tarvel_evidence "a11y-${orca/0/window}-$lang"
     exit 1
 }
 
@@ -63,7 +65,6 @@ if [ "${1:-}" != --inside-session ]; then
     }
     trap cleanup EXIT
 
-    source "$here/../../scripts/xvfb.sh"
     tarvel_start_xvfb "$work" || fail "no X server"
     echo "a11y: Xvfb on $DISPLAY"
 
@@ -142,15 +143,9 @@ if [ "$orca" = web ]; then
         --window-position=0,0 --window-size=1024,768 "http://127.0.0.1:$port/" \
         >"$work/chromium.log" 2>&1 &
     app_pid=$!
-    # Searched again until found: a window the browser closes during the search stops xdotool.
-    window=
-    for _ in $(seq 120); do
-        window=$(xdotool search --onlyvisible --name '^Conversor de unidades' 2>/dev/null | head -n1) || true
-        [ -n "$window" ] && break
-        sleep 0.5
-    done
-    [ -n "$window" ] || fail "no browser window titled \"Conversor de unidades\"; windows: $(xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|'); the browser said: $(grep -v 'dbus/' "$work/chromium.log" | tail -n 5)"
-    xdotool windowfocus --sync "$window"
+    window=$(tarvel_window_of "$app_pid" '^Conversor de unidades' 60) ||
+        fail "no browser window titled \"Conversor de unidades\"; the browser said: $(grep -v 'dbus/' "$work/chromium.log" | tail -n 5)"
+    tarvel_focus "$window" || fail "the browser window did not take the keyboard"
     "$python" "$here/orca_web_test.py" "$work/orca.log" "$program" "$replay" || fail "see above"
     exit
 fi
@@ -160,9 +155,9 @@ QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LC_ALL=$lang QT_QPA_PLATFORM=xcb "$program" \
 app_pid=$!
 
 # No window manager here: give the window the keyboard as one would when it maps.
-window=$(timeout 15 xdotool search --sync --onlyvisible --name '^Conversor de unidades$' | head -n1) ||
+window=$(tarvel_window_of "$app_pid" '^Conversor de unidades$') ||
     fail "no window captioned \"Conversor de unidades\" mapped"
-xdotool windowfocus --sync "$window"
+tarvel_focus "$window" || fail "the window did not take the keyboard"
 
 if [ "$orca" = 1 ]; then
     "$python" "$here/orca_test.py" "$work/orca.log" ||

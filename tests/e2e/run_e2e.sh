@@ -27,6 +27,7 @@ trap cleanup EXIT
 
 fail() {
     echo "e2e: FAIL: $*"
+    declare -F tarvel_evidence >/dev/null && tarvel_evidence e2e
     exit 1
 }
 
@@ -61,15 +62,14 @@ echo "e2e: Xvfb on $DISPLAY"
 LC_ALL=es_ES.UTF-8 "$program" -platform xcb -style=Fusion >"$work/app.log" 2>&1 &
 app_pid=$!
 
-window=$(timeout 15 xdotool search --sync --onlyvisible --name '^Conversor de unidades$' | head -n1) ||
+window=$(tarvel_window_of "$app_pid" '^Conversor de unidades$') ||
     fail "no window captioned \"Conversor de unidades\" mapped"
-[ -n "$window" ] || fail "no window captioned \"Conversor de unidades\" mapped"
 echo "e2e: window $window mapped: \"$(xdotool getwindowname "$window")\""
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$WIDTH" = 455 ] && [ "$HEIGHT" = 324 ] || fail "client area ${WIDTH}x${HEIGHT}, not 455x324"
 
 # No window manager here: give the window the keyboard ourselves. UA has the focus in it.
-xdotool windowfocus --sync "$window"
+tarvel_focus "$window" || fail "the window did not take the keyboard"
 
 # UB's box, as pixels. Waits until two captures agree, so that no repaint is half done.
 ub() {

@@ -26,6 +26,7 @@ trap cleanup EXIT
 
 fail() {
     echo "shutdown: FAIL: $*"
+    declare -F tarvel_evidence >/dev/null && tarvel_evidence shutdown
     [ -s "$work/app.log" ] && { echo "shutdown: the program said:"; cat "$work/app.log"; }
     exit 1
 }
@@ -76,7 +77,15 @@ state_message() {
     xdotool key --delay 20 End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
     [ "$(pixels "$label1_area")" != "$before" ] || fail "emptying UA showed no message"
 }
-state_list_open() { xdotool mousemove --window "$window" 156 228 click 1; sleep 0.3; }
+# The list's popup is a window of its own: open once it maps beside the main window.
+state_list_open() {
+    xdotool mousemove --window "$window" 156 228 click 1
+    for _ in $(seq 50); do
+        [ "$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | grep -c .)" -gt 1 ] && return
+        sleep 0.1
+    done
+    fail "list_open: the unit list's popup did not map within 5 s"
+}
 # Keys still queued when the close comes: no waiting between them and the close.
 state_typing() {
     click_ub
@@ -91,9 +100,8 @@ run() {
     local state=$1 how=$2 locale=$3 status=0
     LC_ALL=$locale QT_QPA_PLATFORM=xcb "$program" >"$work/app.log" 2>&1 &
     app_pid=$!
-    window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Conversor de unidades$' | head -n1) ||
-        fail "$state: no window mapped"
-    xdotool windowfocus --sync "$window"
+    window=$(tarvel_window_of "$app_pid" '^Conversor de unidades$' 30) || fail "$state: no window mapped"
+    tarvel_focus "$window" || fail "$state: the window did not take the keyboard"
     "state_$state"
     "close_$how"
     # "At once" with room for a loaded machine: the process must be gone within 5 s.
