@@ -7,12 +7,15 @@
 # this one is then refused; uninstalls and checks that nothing is left, on disk or in the
 # registry. The next version is the same package rebuilt by wixl with the version raised:
 # nothing else is built here (cmake --build BUILD-DIR --target msi comes first). Wine runs in
-# WINEPREFIX (default BUILD-DIR/wineprefix), through cmake/wine_run.sh. Prints "msi: PASS" or
-# "msi: FAIL: reason" and exits 0 or 1; what it did is in BUILD-DIR/msi-roundtrip/.
+# a prefix and a Wine server of the round trip's own, made here and stopped at the end, through
+# cmake/wine_run.sh. Prints "msi: PASS" or "msi: FAIL: reason" and exits 0 or 1; what it did is
+# in BUILD-DIR/msi-roundtrip/.
 set -u -o pipefail
 build=$(cd "${1:?usage: msi_roundtrip.sh BUILD-DIR}" && pwd)
 source=$(cd "$(dirname "$0")/../.." && pwd)
-export WINEPREFIX=${WINEPREFIX:-$build/wineprefix} WINEDEBUG=-all
+work=$build/msi-roundtrip
+rm -rf "$work" && mkdir -p "$work"
+export WINEPREFIX=$work/wineprefix WINEDEBUG=-all
 # winemenubuilder would copy the shortcut into this machine's own desktop menu.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 wine() { bash "$source/cmake/wine_run.sh" /usr/lib/wine/wine64 "$@" </dev/null; }
@@ -25,8 +28,12 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
 msi=$build/conversor-unidades-$version-x64.msi
 stage=$build/msi/conversor-unidades-$version-x64
 [ -f "$msi" ] || fail "no $msi (cmake --build $build --target msi)"
-work=$build/msi-roundtrip
-rm -rf "$work" && mkdir -p "$work"
+# The Wine server and the prefix before the first install: started by msiexec, Wine's
+# background services would hold this script's output open.
+mkdir -p "$WINEPREFIX"
+wineserver -p </dev/null >/dev/null 2>&1
+trap 'wineserver -k 2>/dev/null || true' EXIT
+wine wineboot --init >"$work/wineboot.log" 2>&1 || fail "wineboot could not make a prefix (see $work/wineboot.log)"
 
 property() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' -v p="$2" '$1 == p { print $2 }'; }
 # A GUID as the Installer's registry keys name it: the first three groups reversed, the rest
