@@ -86,8 +86,9 @@ def free_port():
 
 
 class Server:
-    def __init__(self, folder):
+    def __init__(self, folder, path=""):
         self.folder = folder
+        self.path = path
         self.port = free_port()
         self.process = None
 
@@ -110,8 +111,12 @@ class Server:
             self.process = None
 
     @property
-    def url(self):
+    def root(self):
         return f"http://127.0.0.1:{self.port}/"
+
+    @property
+    def url(self):
+        return self.root + self.path
 
 
 def browser(lang, phone, profile):
@@ -495,12 +500,27 @@ def waiting_worker(driver):
         "navigator.serviceWorker.getRegistration().then(function (r) { done(!!r.waiting); });")
 
 
+def worker_activated(driver, scope):
+    """Whether the worker of SCOPE has no successor pending and is active: asked from a page
+    of the same origin outside that scope, which no worker controls."""
+    return driver.execute_async_script(
+        "var done = arguments[1];"
+        "navigator.serviceWorker.getRegistration(arguments[0]).then(function (r) {"
+        "  done(!!r && !r.installing && !r.waiting && !!r.active &&"
+        "       r.active.state === 'activated'); });", scope)
+
+
 def offline_and_versions():
     """The server stopped after the first visit, then a new version replacing the old."""
     with tempfile.TemporaryDirectory() as scratch:
-        site = os.path.join(scratch, "site")
+        # The app in a folder of the site, and beside it a page outside the worker's scope
+        # from which the update is watched with no page of the app open.
+        served = os.path.join(scratch, "served")
+        site = os.path.join(served, "app")
         shutil.copytree(WEB, site)
-        server = Server(site).start()
+        with open(os.path.join(served, "index.html"), "w") as f:
+            f.write("<!doctype html><title>outside the app</title>\n")
+        server = Server(served, "app/").start()
         profile = os.path.join(scratch, "profile")
         driver = browser("es-ES", False, profile)
         try:
@@ -537,28 +557,22 @@ def offline_and_versions():
                     lambda d: waiting_worker(d) or only_version(d, "99.0"))
                 if not waiting_worker(driver) or "the next version" in page_style(driver):
                     problems.append("the new version took over an open page of the old one")
-                # The browser activates the new worker once the old page has gone, a moment
-                # after it goes: a page opened that moment is still the old worker's, as it
-                # would be for a user quick to reopen the app. Reopen it as that user would.
-                for attempt in range(1, 5):
-                    driver.get("about:blank")
-                    time.sleep(attempt)
-                    open_page(driver, server.url)
-                    try:
-                        WebDriverWait(driver, 5).until(lambda d: len(cached_files(d)) == 1)
-                        break
-                    except TimeoutException:
-                        if attempt == 4:
-                            raise
+                # With the old version's page gone the browser activates the new worker, whose
+                # activation drops the old cache: watched from outside the app until done.
+                driver.get(server.root)
+                WebDriverWait(driver, 20, poll_frequency=0.1).until(
+                    lambda d: worker_activated(d, server.url) and only_version(d, "99.0"))
+                open_page(driver, server.url)
             except TimeoutException:
-                problems.append(f"caches after the update: {sorted(cached_files(driver))}")
+                problems.append("the new worker was not active with only its cache 20 s after the"
+                                f" old page went: caches {sorted(cached_files(driver))}")
             problems += check_cache(driver, next_site, server.url)
             open_page(driver, server.url)
             if "the next version" not in page_style(driver):
                 problems.append("the page still gets the old style sheet")
             report("a new version replaces every cached file", problems)
             report("offline and versions: no request to another origin",
-                   other_origins(driver, server.url[:-1]))
+                   other_origins(driver, server.root[:-1]))
         finally:
             driver.quit()
             server.stop()
