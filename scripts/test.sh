@@ -63,6 +63,27 @@ count_line() {
     summaries+=("${line:-$1: no summary}")
 }
 
+# What a failing stage's screen showed (the root window as a picture, the windows and their
+# processes), left for a reader on another machine; the summary names it.
+export TARVEL_EVIDENCE=$PWD/test-evidence
+rm -rf "$TARVEL_EVIDENCE"
+stage=docs
+# The summaries so far, also when a stage fails and the run ends there.
+# Usage: summary [STATUS]   (default: the status the script is ending with)
+summary() {
+    local status=${1:-$?}
+    echo
+    printf '%s\n' "${summaries[@]}"
+    if [ "$status" != 0 ]; then
+        echo "FAILED in the $stage stage, status $status"
+        if [ -d "$TARVEL_EVIDENCE" ]; then
+            echo "evidence: $(find "$TARVEL_EVIDENCE" -type f | sort | tr '\n' ' ')"
+        fi
+    fi
+    echo "total: $passed passed, $failed failed"
+}
+trap summary EXIT
+
 # The winget manifests of a release folder (DIST/winget) against winget's schemas and the MSI
 # beside them, then the faults the check's self-test plants in a set written from that MSI.
 # The release stage calls it on the dist/ it built. Usage: check_winget DIST
@@ -83,33 +104,43 @@ check_winget() {
 # The docs first, since they need no build: every relative link and #anchor of README.md and
 # docs/ resolves, and CMake, CHANGELOG.md, debian/changelog and the AppStream record name one
 # version and date; then the same check must refuse the faults its self-test plants.
-log=$(mktemp)
-status=0
-{ python3 tests/docs/check_links.py && python3 tests/docs/check_links.py --self-test; } \
-    | tee "$log" || status=$?
-count_line docs "$log"
-count_line "docs self-test" "$log"
-rm -f "$log"
-[ "$status" = 0 ] || exit "$status"
+# TARVEL_SKIP_MAIN=1 skips these, the main build's tests and its benchmarks: the build itself
+# stays, since the later stages use its programs.
+main=1
+[ "${TARVEL_SKIP_MAIN:-0}" = 1 ] && main=0
+if [ "$main" = 1 ]; then
+    log=$(mktemp)
+    status=0
+    { python3 tests/docs/check_links.py && python3 tests/docs/check_links.py --self-test; } \
+        | tee "$log" || status=$?
+    count_line docs "$log"
+    count_line "docs self-test" "$log"
+    rm -f "$log"
+    [ "$status" = 0 ] || exit "$status"
+fi
 
+stage=main
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2
-run_ctest main "$build"
-
-# The window-less tests again with the C library under a comma decimal: a test helper that
-# reads or writes numbers through the C locale fails here.
-LC_ALL=es_ES.UTF-8 run_ctest main "$build" "window-less, LC_ALL=es_ES.UTF-8" -L windowless
+if [ "$main" = 1 ]; then
+    run_ctest main "$build"
+    # The window-less tests again with the C library under a comma decimal: a test helper
+    # that reads or writes numbers through the C locale fails here.
+    LC_ALL=es_ES.UTF-8 run_ctest main "$build" "window-less, LC_ALL=es_ES.UTF-8" -L windowless
+fi
 
 # The release stage installs the released package itself, instead of building one here.
 if [ "$package" = 1 ] && [ "$release" = 0 ]; then
+    stage=package
     bash scripts/package_test.sh
 fi
 
 # The benchmarks are built above; each runs once, briefly, so that they keep working. CI
 # timings mean nothing and nothing fails on a time, only on a benchmark that stops measuring
 # what it names. The start-up comparison runs a few rounds on its own Xvfb (seconds).
-if [ -x "$build/bench/form_bench" ]; then
+if [ "$main" = 1 ] && [ -x "$build/bench/form_bench" ]; then
+    stage=benchmarks
     for bench in "$build"/bench/form_bench "$build"/bench/window_bench; do
         [ -x "$bench" ] || continue
         log="$build/$(basename "$bench").log"
@@ -131,6 +162,7 @@ fi
 # (Spain): the window's on an X server of the stage's own, inside a Wine desktop; the program
 # file's version record read back by Windows itself (tests/windows).
 if [ "${TARVEL_SKIP_WINDOWS:-0}" != 1 ]; then
+    stage=windows
     start=$SECONDS
     tarvel_install windows
     timings="install $((SECONDS - start)) s"
@@ -158,7 +190,7 @@ if [ "${TARVEL_SKIP_WINDOWS:-0}" != 1 ]; then
     export WINEPREFIX=$win/tarvel/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     mkdir -p "$WINEPREFIX"
     wineserver -p </dev/null >/dev/null 2>&1
-    trap 'WINEPREFIX=$win/tarvel/wineprefix wineserver -k || true; kill $xvfb_pid 2>/dev/null || true' EXIT
+    trap 'status=$?; WINEPREFIX=$win/tarvel/wineprefix wineserver -k || true; kill $xvfb_pid 2>/dev/null || true; summary "$status"' EXIT
     bash cmake/wine_run.sh /usr/lib/wine/wine64 wineboot --init </dev/null >"$win/wineboot.log" 2>&1
     # Windows show inside a Wine desktop, where Wine itself manages them as Windows does: with
     # the X server's own management a window that goes waits for a window manager to answer.
@@ -184,9 +216,6 @@ if [ "${TARVEL_SKIP_WINDOWS:-0}" != 1 ]; then
         bash tests/windows/msi_roundtrip.sh "$win/tarvel"
         timings+=", MSI and its round trip $((SECONDS - start)) s"
     fi
-    start=$SECONDS
-    bash scripts/screenshot_windows.sh "$win/tarvel/src/conversor-unidades.exe" docs/screenshot-windows.png
-    timings+=", screenshot $((SECONDS - start)) s"
     # Start-up against a bare Win32 window, a few rounds, on a display and a prefix of its own:
     # so that the comparison keeps working (Wine's figures are indicative only).
     if [ -x "$build/bench/map_probe" ]; then
@@ -196,14 +225,19 @@ if [ "${TARVEL_SKIP_WINDOWS:-0}" != 1 ]; then
     fi
     wineserver -k
     kill "$xvfb_pid" 2>/dev/null || true
-    trap - EXIT
+    trap summary EXIT
     unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES DISPLAY
+    # The picture and Cerrar from the keyboard, on an X server and in a prefix of its own.
+    start=$SECONDS
+    bash scripts/screenshot_windows.sh "$win/tarvel/src/conversor-unidades.exe" docs/screenshot-windows.png
+    timings+=", screenshot $((SECONDS - start)) s"
     echo "windows stage: $timings"
 fi
 
 # The window-less libraries and their GoogleTest programs compiled to WebAssembly with
 # emscripten and run by ctest under Node: the same figures from the same form as every face.
 if [ "${TARVEL_SKIP_WASM:-0}" != 1 ]; then
+    stage=wasm
     tarvel_install wasm
     wasm=${WASM_BUILD_DIR:-build-wasm}
     [[ $wasm = /* ]] || wasm=$PWD/$wasm
@@ -232,6 +266,7 @@ fi
 # Chromium at a phone and a desktop size, in es-ES and en-US, every session compared step by
 # step with the window-less form (tests/web/web_test.py). Its own count, in the total.
 if [ "${TARVEL_SKIP_WEB:-0}" != 1 ]; then
+    stage=web
     tarvel_install web
     web=${WEB_BUILD_DIR:-build-web}
     [[ $web = /* ]] || web=$PWD/$web
@@ -267,6 +302,7 @@ if [ "${TARVEL_SKIP_WEB:-0}" != 1 ]; then
     # Orca, the screen reader, listening to the app in Chromium as keys are typed
     # (tests/a11y/orca_web_test.py); what it must say comes from the window-less form.
     start=$SECONDS
+    stage=orca-web
     bash tests/a11y/run_atspi.sh --orca-web "$web/web" "$replay" | tee "$log" || status=$?
     count_line orca-web "$log"
     rm -f "$log"
@@ -276,6 +312,7 @@ fi
 
 # The release, twice from fresh clones, compared file by file, then checked as users get it.
 if [ "$release" = 1 ]; then
+    stage=release
     tarvel_install release
     start=$SECONDS
     log=$(mktemp)
@@ -298,6 +335,7 @@ fi
 # UBSan: any report fails its test, and so does a leak that tests/lsan.supp does not name.
 # GCC builds the tree above, so clang's warnings are seen every run too.
 if [ "${TARVEL_SKIP_SANITIZE:-0}" != 1 ]; then
+    stage=sanitizers
     asan=${ASAN_BUILD_DIR:-build-asan}
     export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
@@ -311,6 +349,7 @@ fi
 
 # The fuzz targets, built with clang, each run for a bounded time from its committed seeds.
 if [ "${TARVEL_SKIP_FUZZ:-0}" != 1 ]; then
+    stage=fuzzing
     fuzz=${FUZZ_BUILD_DIR:-build-fuzz}
     cmake -S . -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
         -DTARVEL_FUZZ=ON -DTARVEL_WINDOW=OFF
@@ -321,6 +360,4 @@ if [ "${TARVEL_SKIP_FUZZ:-0}" != 1 ]; then
     done
 fi
 
-echo
-printf '%s\n' "${summaries[@]}"
-echo "total: $passed passed, $failed failed"
+# The summaries and the total: printed by summary as the script ends.
