@@ -8,7 +8,7 @@ Prints each failure, then `winget: N passed, M failed`.
 
 Usage: check_winget.py WINGET_DIR MSI [--schemas DIR]
        check_winget.py --self-test MSI [--schemas DIR]
-The schemas default to ../shared/winget-schemas/1.12.0/ beside the repository.
+The schemas default to winget's own, kept beside this script (winget-schemas/1.12.0/).
 """
 import importlib.util
 import re
@@ -21,7 +21,7 @@ import jsonschema
 import yaml
 
 REPO = Path(__file__).resolve().parents[2]
-SCHEMAS = REPO.parent / "shared" / "winget-schemas" / "1.12.0"
+SCHEMAS = Path(__file__).resolve().parent / "winget-schemas" / "1.12.0"
 SCHEMA_FILE = {"version": "version", "installer": "installer",
                "defaultLocale": "defaultLocale", "locale": "locale"}
 
