@@ -95,8 +95,11 @@ class Events:
 
 
 def find_application():
+    """The program the test started (its process named by the caller), never another by name."""
+    pid = int(sys.argv[2]) if len(sys.argv) > 2 else None
     for application in pyatspi.Registry.getDesktop(0):
-        if application is not None and application.name == PROGRAM:
+        if (application is not None and application.name == PROGRAM
+                and pid in (None, application.get_process_id())):
             return application
     return None
 

@@ -165,7 +165,7 @@ if [ "$orca" = 1 ]; then
     exit 0
 fi
 
-"$python" "$here/atspi_test.py" "$lang" || fail "see above; the program said: $(cat "$work/app.log")"
+"$python" "$here/atspi_test.py" "$lang" "$app_pid" || fail "see above; the program said: $(cat "$work/app.log")"
 
 for _ in $(seq 50); do
     kill -0 "$app_pid" 2>/dev/null || break
