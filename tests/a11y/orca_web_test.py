@@ -71,18 +71,22 @@ def main():
     names = categories(web)
     start = form.after()
 
-    def load():
-        # About one load in seven, the browser's first report of the page holds the focus in
-        # Valor A and, after it, the lists' selections, which Orca takes for the focus. The
-        # browser holds that report until the load is done, and a focus given later has Orca
-        # read the page from the top: the page cannot order it. A second load must be right.
-        try:
-            one_load()
-        except Unheard as unheard:
-            print(f"orca-web: the first load: {unheard}; loading the page again")
-            orca.heard = len(orca.all())
-            keys("F5")
-            one_load()
+    def load(loads=3):
+        # Now and then, more often on a loaded machine, Orca's report of a load is not the
+        # page's: Chromium reports the lists' selections after the focus, which Orca takes for
+        # the focus and reads from the top; or it reports the focus in Valor A before the form
+        # has written the box's first value, and Orca says the box empty. Up to three loads;
+        # one must be right (docs/testing.md).
+        for attempt in range(1, loads + 1):
+            try:
+                one_load()
+                return
+            except Unheard as unheard:
+                if attempt == loads:
+                    raise
+                print(f"orca-web: load {attempt}: {unheard}; loading the page again")
+                orca.heard = len(orca.all())
+                keys("F5")
 
     def one_load():
         begin = orca.heard
