@@ -7,7 +7,10 @@
 # The helpers below it find a test's own window on that server, focus it and keep evidence.
 tarvel_start_xvfb() {
     local work=$1 screen=${2:-1024x768x24}
-    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    # -noreset: by default an X server resets itself each time its last client goes, and a
+    # client that connects during the reset (the next program of a test, xdotool, import) is
+    # refused: "cannot open display", more often on a loaded machine.
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     for _ in $(seq 100); do
         [ -s "$work/display" ] && break
