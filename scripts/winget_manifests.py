@@ -18,7 +18,6 @@ from pathlib import Path
 REPO = Path(__file__).resolve().parents[1]
 IDENTIFIER = "ConversorUnidades.ConversorDeUnidades"
 MANIFEST_VERSION = "1.12.0"
-HOMEPAGE = "https://github.com/conversor-unidades/conversor-unidades"
 TAGS = ["calefaccion", "climatizacion", "conversor", "hvac", "ingenieria", "unidades"]
 
 DESCRIPTIONS = {
@@ -103,11 +102,13 @@ def manifests(msi):
     version = props["ProductVersion"]
     publisher = props["Manufacturer"]
     name = props["ProductName"]
+    # The project's address as the installer gives it to Apps and features.
+    homepage = props["ARPURLINFOABOUT"]
     licence = (REPO / "LICENSE").read_text(encoding="utf-8").splitlines()
     license_name = licence[0].removesuffix(" License").strip()
     copyright_line = next(l for l in licence if l.startswith("Copyright")).strip()
     head = {"PackageIdentifier": IDENTIFIER, "PackageVersion": version}
-    release = f"{HOMEPAGE}/releases/tag/v{version}"
+    release = f"{homepage}/releases/tag/v{version}"
 
     files = {
         f"{IDENTIFIER}.yaml": document("version", {**head, "DefaultLocale": "es-ES"}),
@@ -128,7 +129,7 @@ def manifests(msi):
             }],
             "Installers": [{
                 "Architecture": "x64",
-                "InstallerUrl": f"{HOMEPAGE}/releases/download/v{version}/{Path(msi).name}",
+                "InstallerUrl": f"{homepage}/releases/download/v{version}/{Path(msi).name}",
                 "InstallerSha256": sha256(msi),
                 "ProductCode": props["ProductCode"],
             }],
@@ -140,13 +141,13 @@ def manifests(msi):
             **head,
             "PackageLocale": locale,
             "Publisher": publisher,
-            "PublisherUrl": HOMEPAGE,
-            "PublisherSupportUrl": f"{HOMEPAGE}/issues",
+            "PublisherUrl": homepage,
+            "PublisherSupportUrl": f"{homepage}/issues",
             "Author": publisher,
             "PackageName": name,
-            "PackageUrl": HOMEPAGE,
+            "PackageUrl": homepage,
             "License": license_name,
-            "LicenseUrl": f"{HOMEPAGE}/blob/v{version}/LICENSE",
+            "LicenseUrl": f"{homepage}/blob/v{version}/LICENSE",
             "Copyright": copyright_line,
             "ShortDescription": short,
             "Description": description,

@@ -59,6 +59,13 @@ upgrades_key="HKEY_LOCAL_MACHINE\\Software\\Classes\\Installer\\UpgradeCodes\\$(
 # Start menu of all users; Wine 8 puts it in the user's.
 shortcuts() { find "$c" -name "$name.lnk"; }
 
+# The package links to the project and to this version's manual.
+homepage=$(sed -n 's/^CMAKE_PROJECT_HOMEPAGE_URL:[A-Z]*=//p' "$build/CMakeCache.txt")
+[ -n "$homepage" ] && [ "$(property "$msi" ARPURLINFOABOUT)" = "$homepage" ] \
+    || fail "the package's ARPURLINFOABOUT is not the project's address ${homepage:-(none)}"
+[ "$(property "$msi" ARPHELPLINK)" = "$homepage/blob/v$version/docs/manual.md" ] \
+    || fail "the package's ARPHELPLINK is not version $version's manual"
+
 # The next version: the last number raised, as wide as it was (1.00 gives 1.01).
 last=${version##*.}
 next=${version%.*}.$(printf "%0${#last}d" $((10#$last + 1)))
@@ -124,6 +131,11 @@ install_and_check() {
     cmp -s "$(winepath -u "$icon" 2>/dev/null)" "$build/msi/icon.ico" \
         || fail "the entry's icon is not the program's (${icon:-none})"
     [ "$(key "$log" "$upgrades_key" | grep -c .)" = 1 ] || fail "not one product with the upgrade code"
+    # The entry's links: the project's address and the manual, as the package names them.
+    [ "$(value "$log" "$uninstall_key\\$code" URLInfoAbout)" = "$homepage" ] \
+        || fail "the entry does not link to $homepage"
+    [ "$(value "$log" "$uninstall_key\\$code" HelpLink)" = "$(property "$package" ARPHELPLINK)" ] \
+        || fail "the entry's help link is not the package's"
     out=$(wine "C:\\Program Files\\$name\\conversor.exe" 100 C F | tr -d '\r') && [ "$out" = 212.0 ] \
         || fail "installed conversor.exe 100 C F printed \"$out\""
     status=0
