@@ -29,6 +29,12 @@
       navigator.serviceWorker.register('sw.js', {updateViaCache: 'none'}).catch(function () {
         // Without a worker the app still runs; it just needs the network next time.
       });
+      // The offline copy is kept only while the browser keeps the site's storage: asked to
+      // keep it, where the browser offers that. Safari clears a site unvisited for seven days
+      // unless it was added to the home screen.
+      if (navigator.storage && navigator.storage.persist) {
+        navigator.storage.persist().catch(function () {});
+      }
     });
   }
 })();
