@@ -56,7 +56,7 @@ tarvel_windows() {
 # and which windows there were. Usage: tarvel_window_of PID NAME [SECONDS]
 tarvel_window_of() {
     local pid=$1 name=$2 seconds=${3:-15} end p w
-    end=$((SECONDS + ${3:-15}))
+    end=$((SECONDS + seconds))
     while :; do
         for p in $(tarvel_process_tree "$pid"); do
             w=$(xdotool search --all --onlyvisible --pid "$p" --name "$name" 2>/dev/null | head -n1) || true
