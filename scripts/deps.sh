@@ -14,8 +14,10 @@ tarvel_packages_package=(dpkg-dev debhelper lintian file desktop-file-utils xvfb
 # the native window's tests and screenshot run on Xvfb, found there by their process (procps)
 # and their place in the window tree (x11-utils); wixl builds the installer and msitools'
 # msiinfo reads it back and msibuild fixes its summary; strip-nondeterminism fixes the ZIP's times.
+# Wine draws its title bars with fonts-wine's Marlett and Tahoma, which it only recommends.
 tarvel_packages_windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-    wine64 wine googletest xvfb xauth xdotool x11-utils procps imagemagick wixl msitools strip-nondeterminism)
+    wine64 wine fonts-wine googletest xvfb xauth xdotool x11-utils procps imagemagick wixl msitools
+    strip-nondeterminism)
 # WebAssembly: Debian's emscripten (its clang, libc++ and musl) and the GoogleTest sources it
 # builds; the programs run under the machine's Node.
 tarvel_packages_wasm=(emscripten googletest nodejs)

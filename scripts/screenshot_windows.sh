@@ -38,6 +38,13 @@ wine() { bash "$here/cmake/wine_run.sh" /usr/lib/wine/wine64 "$@" </dev/null >>"
 wine wineboot --init || fail "wineboot could not make a prefix: $(tail -n 5 "$work/wine.log")"
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
+# Wine's own fonts (fonts-wine): Marlett draws the buttons of the title bar, Tahoma its title.
+# Debian 12's Wine 8 looks for them in "/usr/share/wine/../fonts", a path its win32u was built
+# with and that Wine refuses, so it never reads /usr/share/wine/fonts: the font folder Wine
+# also reads from the registry names it.
+[ -f /usr/share/wine/fonts/marlett.ttf ] ||
+    fail "Wine's fonts are missing (fonts-wine: source scripts/deps.sh; tarvel_install windows)"
+wine reg add 'HKCU\Software\Wine\Fonts' /v Path /d 'Z:\usr\share\wine\fonts' /f
 # The desktop wineboot started has no such setting: a new session, whose first program starts
 # the Wine desktop as set.
 wineserver -k 2>/dev/null || true

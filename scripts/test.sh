@@ -197,6 +197,8 @@ if [ "${TARVEL_SKIP_WINDOWS:-0}" != 1 ]; then
     wine_reg() { bash cmake/wine_run.sh /usr/lib/wine/wine64 reg add "$@" /f </dev/null >>"$win/wineboot.log" 2>&1; }
     wine_reg 'HKCU\Software\Wine\Explorer' /v Desktop /d Default
     wine_reg 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768
+    # Wine's own fonts, which its data folder does not bring here (scripts/screenshot_windows.sh).
+    wine_reg 'HKCU\Software\Wine\Fonts' /v Path /d 'Z:\usr\share\wine\fonts'
     timings+=", configure and Wine prefix $((SECONDS - start)) s"
     start=$SECONDS
     cmake --build "$win/tarvel" -j2
