@@ -30,10 +30,20 @@
         // Without a worker the app still runs; it just needs the network next time.
       });
       // The offline copy is kept only while the browser keeps the site's storage: asked to
-      // keep it, where the browser offers that. Safari clears a site unvisited for seven days
-      // unless it was added to the home screen.
+      // keep it, where the browser decides that without a question to the user. Safari clears
+      // a site unvisited for seven days unless it was added to the home screen, and answers
+      // without asking; an installed app is answered without asking everywhere. Firefox,
+      // which knows the permission by name, would put a question over the page at start-up.
       if (navigator.storage && navigator.storage.persist) {
-        navigator.storage.persist().catch(function () {});
+        var keep = function () { navigator.storage.persist().catch(function () {}); };
+        var installed = window.matchMedia('(display-mode: standalone)').matches ||
+            navigator.standalone === true;
+        if (installed || !navigator.permissions) {
+          keep();
+        } else {
+          navigator.permissions.query({name: 'persistent-storage'})
+              .then(function () {}, keep);
+        }
       }
     });
   }
