@@ -49,9 +49,10 @@ return self.crossOriginIsolated;
 """
 try:
     with tempfile.TemporaryDirectory() as profile:
-        driver = page.browser("es-ES", False, profile)
+        session = page.engines.ChromiumSession("es-ES", False, profile)
+        driver = session.driver
         try:
-            page.open_page(driver, server.url)
+            page.open_page(session, server.url)
             isolated = driver.execute_script(TIMER)
             ua = driver.find_element(By.ID, "UA")
             ua.click()
@@ -66,18 +67,19 @@ try:
             shots = os.environ.get("SHOTS")
             if shots:
                 driver.set_window_size(640, 480)
-                page.open_page(driver, server.url)
+                page.open_page(session, server.url)
                 driver.save_screenshot(os.path.join(shots, "screenshot-browser.png"))
         finally:
             driver.quit()
         if os.environ.get("SHOTS"):
             with tempfile.TemporaryDirectory() as phone_profile:
-                driver = page.browser("es-ES", True, phone_profile)
+                session = page.engines.ChromiumSession("es-ES", True, phone_profile)
+                driver = session.driver
                 try:
                     driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
                                            {"width": 360, "height": 740, "deviceScaleFactor": 1,
                                             "mobile": True})
-                    page.open_page(driver, server.url)
+                    page.open_page(session, server.url)
                     shots = os.environ["SHOTS"]
                     driver.save_screenshot(os.path.join(shots, "screenshot-phone.png"))
                 finally:
@@ -118,7 +120,8 @@ with tempfile.TemporaryDirectory() as scratch:
     READY = "return performance.getEntriesByName('tarvel-ready')[0].startTime"
     try:
         with tempfile.TemporaryDirectory() as profile:
-            driver = page.browser("es-ES", False, profile)
+            session = page.engines.ChromiumSession("es-ES", False, profile)
+            driver = session.driver
             try:
                 for _ in range(rounds):
                     for kind, server in servers.items():
@@ -127,12 +130,12 @@ with tempfile.TemporaryDirectory() as scratch:
                         driver.execute_cdp_cmd("Storage.clearDataForOrigin",
                                                {"origin": origin, "storageTypes": "all"})
                         driver.execute_cdp_cmd("Network.clearBrowserCache", {})
-                        page.open_page(driver, server.url)
+                        page.open_page(session, server.url)
                         times[(kind, "cold")].append(driver.execute_script(READY))
                         if kind == "converter":
                             page.service_worker_ready(driver)
                         driver.get("about:blank")
-                        page.open_page(driver, server.url)
+                        page.open_page(session, server.url)
                         times[(kind, "cached")].append(driver.execute_script(READY))
             finally:
                 driver.quit()
