@@ -22,10 +22,12 @@ tarvel_packages_windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mi
 # builds; the programs run under the machine's Node.
 tarvel_packages_wasm=(emscripten googletest nodejs)
 # The web app built with emscripten and driven in Debian's Chromium over WebDriver; Orca
-# listens to it in Chromium's Spanish interface (chromium-l10n), on its own X server.
+# listens to it in Chromium's Spanish interface (chromium-l10n), on its own X server. The same
+# cases in WebKitGTK (WebKitWebDriver with MiniBrowser) and in Firefox ESR over WebDriver BiDi
+# (python3-websocket), Firefox with its Spanish interface, from which it takes its number format.
 tarvel_packages_web=(emscripten googletest nodejs chromium chromium-driver python3-selenium fonts-liberation
     strip-nondeterminism chromium-l10n orca python3-pyatspi at-spi2-core dbus xvfb xauth xdotool
-    x11-utils procps)
+    x11-utils procps webkit2gtk-driver firefox-esr firefox-esr-l10n-es-es python3-websocket)
 # The release: the tarball's git, the bill of materials' Python, the Authenticode signer and the
 # throwaway key the test signs with, and diffoscope to show what differs between two builds.
 tarvel_packages_release=(git python3 osslsigncode openssl strip-nondeterminism diffoscope-minimal

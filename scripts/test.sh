@@ -265,8 +265,9 @@ if [ "${TARVEL_SKIP_WASM:-0}" != 1 ]; then
 fi
 
 # The web app (src/ui/web) built with emscripten into build-web/web and driven in headless
-# Chromium at a phone and a desktop size, in es-ES and en-US, every session compared step by
-# step with the window-less form (tests/web/web_test.py). Its own count, in the total.
+# Chromium, then in WebKitGTK and Firefox ESR, at a phone and a desktop size, in es-ES and
+# en-US, every session compared step by step with the window-less form (tests/web/web_test.py).
+# Each engine's own count, in the total.
 if [ "${TARVEL_SKIP_WEB:-0}" != 1 ]; then
     stage=web
     tarvel_install web
@@ -307,9 +308,27 @@ if [ "${TARVEL_SKIP_WEB:-0}" != 1 ]; then
     stage=orca-web
     bash tests/a11y/run_atspi.sh --orca-web "$web/web" "$replay" | tee "$log" || status=$?
     count_line orca-web "$log"
-    rm -f "$log"
     echo "orca-web: $((SECONDS - start)) s"
     [ "$status" = 0 ] || exit "$status"
+    # The same cases in WebKitGTK (every browser of an iPhone is WebKit) and in Firefox ESR,
+    # each a window on an X server of its own, where drop-down picks and pastes are made by
+    # real input through that server (tests/web/engines.py). Each engine's count, in the total.
+    for engine in webkit firefox; do
+        stage=web-$engine
+        start=$SECONDS
+        status=0
+        mkdir -p "$web/$stage"
+        ( source scripts/xvfb.sh
+          tarvel_start_xvfb "$web/$stage" 1280x1024x24 || exit 1
+          trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
+          /usr/bin/python3 tests/web/web_test.py --engine "$engine" "$web/web" "$replay" "$web" \
+              "$web/tests" || { status=$?; tarvel_evidence "$stage"; exit "$status"; }
+        ) | tee "$log" || status=$?
+        count_line "$stage" "$log"
+        echo "$stage: $((SECONDS - start)) s"
+        [ "$status" = 0 ] || exit "$status"
+    done
+    rm -f "$log"
 fi
 
 # The release, twice from fresh clones, compared file by file, then checked as users get it.
