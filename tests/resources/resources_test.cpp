@@ -63,8 +63,10 @@ std::ostream& operator<<(std::ostream& os, const Rgb& c) {
 constexpr Rgb kBannerRed{128, 0, 0};
 constexpr Rgb kWhite{255, 255, 255};
 
-// Files are read once and shared by all tests.
-const Bytes& file(const std::string& name) {
+// Files are read once and shared by all tests. The name is taken as a C string: with a
+// std::string parameter GCC 14 would take every call on a literal for a reference to a
+// temporary (-Wdangling-reference), though the bytes live in the cache.
+const Bytes& file(const char* name) {
     static std::map<std::string, Bytes> cache;
     auto it = cache.find(name);
     if (it == cache.end()) {
