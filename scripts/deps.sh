@@ -35,6 +35,10 @@ tarvel_packages_release=(git python3 osslsigncode openssl strip-nondeterminism d
 # The release's winget manifests: msiinfo reads the MSI they name, and the check validates
 # them against winget's JSON schemas.
 tarvel_packages_winget=(msitools python3-jsonschema python3-yaml)
+# The window-less tests alone, where nothing else of the test group is wanted.
+tarvel_packages_windowless=(libgtest-dev)
+# Debian 13 in a chroot made by mmdebstrap; its window shown and pictured on an X server here.
+tarvel_packages_debian13=(mmdebstrap git xvfb xauth xdotool x11-utils procps imagemagick)
 # The web test's npm tools: Debian's npm where the Node in use did not bring its own.
 tarvel_packages_npm=(npm)
 

@@ -9,17 +9,23 @@ cd "$(dirname "$0")/.."
 # --release builds the release twice from fresh clones of HEAD and checks it as users get it
 # (tests/release/release_test.sh), the MSI's round trip and the package's install included.
 # CI does; TARVEL_SKIP_RELEASE=1 skips it.
+# --debian13 installs the Debian package and builds the source in a Debian 13 chroot
+# (tests/release/debian13_test.sh; root, and some 300 MB from deb.debian.org). CI does;
+# TARVEL_SKIP_DEBIAN13=1 skips it.
 package=0
 release=0
-[ "${CI:-}" = true ] && package=1 && release=1
+debian13=0
+[ "${CI:-}" = true ] && package=1 && release=1 && debian13=1
 for arg in "$@"; do
     case $arg in
         --package) package=1 ;;
         --release) release=1 ;;
-        *) echo "usage: bash scripts/test.sh [--package] [--release]" >&2; exit 2 ;;
+        --debian13) debian13=1 ;;
+        *) echo "usage: bash scripts/test.sh [--package] [--release] [--debian13]" >&2; exit 2 ;;
     esac
 done
 [ "${TARVEL_SKIP_RELEASE:-0}" = 1 ] && release=0
+[ "${TARVEL_SKIP_DEBIAN13:-0}" = 1 ] && debian13=0
 
 source scripts/deps.sh
 tarvel_install build test
@@ -350,6 +356,27 @@ if [ "$release" = 1 ]; then
     [ "$status" = 0 ] || exit "$status"
     release_dir=${RELEASE_TEST_DIR:-build-release-test}
     check_winget "$release_dir/a/conversor-unidades/dist" || exit 1
+fi
+
+# The Debian 12 package installed, run and purged on Debian 13, and the source built and its
+# window-less tests run there, in a trixie chroot made by mmdebstrap: the released package
+# where the release stage ran, else this commit's (package_test.sh's, where it ran).
+if [ "$debian13" = 1 ]; then
+    stage=debian13
+    deb_dir=${PACKAGE_BUILD_DIR:-build-deb}
+    if [ "$release" = 1 ]; then
+        deb_dir=${RELEASE_TEST_DIR:-build-release-test}/a/conversor-unidades/dist
+    elif [ "$package" = 0 ]; then
+        bash scripts/build_deb.sh "$deb_dir" >/dev/null
+    fi
+    debs=("$deb_dir"/conversor-unidades_*_amd64.deb)
+    log=$(mktemp)
+    status=0
+    bash tests/release/debian13_test.sh "${debs[0]}" "${DEBIAN13_TEST_DIR:-build-debian13}" | tee "$log" ||
+        status=$?
+    count_line deb-debian13 "$log"
+    rm -f "$log"
+    [ "$status" = 0 ] || exit "$status"
 fi
 
 # Every test again, the window's included, built with clang and with AddressSanitizer and
