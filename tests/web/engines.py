@@ -7,9 +7,10 @@ windows on the X server in DISPLAY, where picks in drop-downs and pastes are mad
 input with xdotool: a pointer click opens the list's popup, then Down or Up and Return, as a
 person picks. WebDriver's own option click in WebKit can lose a pick that a person's does not.
 
-A session offers: get, new_tab (the page opened in a new tab, and the old tab closed), run (a function body, as WebDriver's Execute Script), run_async (the
-last argument is the callback), keys, click, pick, paste, viewport, other_origins,
-console_errors, installability, quit. What an engine cannot do is answered by a Skip.
+A session offers: get, new_tab (the page opened in a new tab, and the old tab closed), run (a
+function body, as WebDriver's Execute Script), run_async (the last argument is the callback),
+keys, click, pick, paste, viewport, other_origins, console_errors, installability, quit. What
+an engine cannot do is answered by a Skip.
 """
 import json
 import os
@@ -412,7 +413,7 @@ class FirefoxSession:
         self.next_id = 0
         self.requests = []
         self.errors = []
-        self.command("session.new", {"capabilities": {"alwaysMatch": {"acceptInsecureCerts": False}}})
+        self.command("session.new", {"capabilities": {}})
         self.context = self.command("browsingContext.getTree", {})["contexts"][0]["context"]
         self.command("session.subscribe", {"events": ["network.beforeRequestSent",
                                                       "log.entryAdded"]})
@@ -488,11 +489,12 @@ class FirefoxSession:
             "functionDeclaration": "function (id) { return document.getElementById(id); }",
             "arguments": [serialize(element_id)], "target": {"context": self.context},
             "awaitPromise": False})["result"]
+        centre = {"type": "element", "element": {"sharedId": node["sharedId"]}}
         self.command("input.performActions", {"context": self.context, "actions": [
             {"type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"},
-             "actions": [{"type": "pointerMove", "x": 0, "y": 0,
-                          "origin": {"type": "element", "element": {"sharedId": node["sharedId"]}}},
-                         {"type": "pointerDown", "button": 0}, {"type": "pointerUp", "button": 0}]}]})
+             "actions": [{"type": "pointerMove", "x": 0, "y": 0, "origin": centre},
+                         {"type": "pointerDown", "button": 0},
+                         {"type": "pointerUp", "button": 0}]}]})
 
     def pick(self, element_id, index):
         self.input.pick(self, element_id, index)
