@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -111,41 +112,22 @@ TEST(Catalogue, EntryFourteenIsNeverWritten) {
     }
 }
 
-// Conversions of the raw factors, before any display rounding.
-struct Conversion {
-    const char* name;
-    int entry;
-    int from;
-    int to;
-    double value;
-    double expected;
-};
-
-class RawConversion : public ::testing::TestWithParam<Conversion> {};
-
-TEST_P(RawConversion, IsExactToTheBit) {
-    const Magnitudes m = construir_magnitudes();
-    const Conversion& k = GetParam();
-    const auto& f = m[static_cast<std::size_t>(k.entry)].factor;
-    const double result =
-        k.value * f[static_cast<std::size_t>(k.from)] / f[static_cast<std::size_t>(k.to)];
-    EXPECT_EQ(bits(result), bits(k.expected)) << "got " << result;
+// Where the temperature rule applies, found by name: a unit moved or renamed in the table
+// moves the rule with it or leaves a scale unfound, never applies it to the wrong unit.
+TEST(Catalogue, TheTemperatureRuleFindsItsCategoryAndScalesByName) {
+    Magnitudes m = construir_magnitudes();
+    const auto found = tarvel::catalogue::temperatura(m);
+    EXPECT_EQ((std::vector<int>{found.magnitud, found.celsius, found.fahrenheit, found.kelvin}),
+              (std::vector<int>{10, 0, 1, 2}));
+    std::swap(m[10].unidad[1], m[10].unidad[2]);
+    m[3].nombre = "Temperatura";  // an earlier entry of the same name is the one ruled
+    const auto moved = tarvel::catalogue::temperatura(m);
+    EXPECT_EQ((std::vector<int>{moved.magnitud, moved.fahrenheit, moved.kelvin}),
+              (std::vector<int>{3, -1, -1}));
+    m[3].nombre = "Velocidad";
+    const auto swapped = tarvel::catalogue::temperatura(m);
+    EXPECT_EQ((std::vector<int>{swapped.magnitud, swapped.fahrenheit, swapped.kelvin}),
+              (std::vector<int>{10, 2, 1}));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Catalogue, RawConversion,
-    ::testing::Values(Conversion{"TorrIsOneMmHg", 9, 6, 7, 1, 1},
-                      Conversion{"KgPerCm2IsOneBar", 9, 1, 4, 1, 1},
-                      Conversion{"BtuPerLbFIsOneCalPerGC", 11, 1, 2, 1, 1},
-                      Conversion{"PsiIsNotOneLbPerPulg2", 9, 5, 2, 1, 1.0000155978013767},
-                      Conversion{"BtuIs778PieLb", 6, 3, 4, 1, 778},
-                      Conversion{"KcalPerHourIs3963BtuPerHour", 7, 1, 2, 1, 3.963},
-                      Conversion{"PoundIs16Ounces", 4, 2, 3, 1, 16},
-                      Conversion{"ThirtySixKmhIsNotTenMps", 3, 3, 0, 36, 9.999997200000001},
-                      Conversion{"LitreIsJustOver1000Cm3", 2, 3, 1, 1, 1000.0000000000001},
-                      Conversion{"CubicMetreIsJustUnder1000Litres", 2, 0, 3, 1,
-                                 999.9999999999998},
-                      Conversion{"PoundOfForceIs445Newton", 5, 1, 0, 1, 4.45}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

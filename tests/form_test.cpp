@@ -47,7 +47,6 @@ TEST_P(StartUp, ShowsLengthInMetresOnBothSides) {
     EXPECT_EQ(p.Label1.caption(), "");
     EXPECT_EQ(p.UA.text(), local("1.0", GetParam()));
     EXPECT_EQ(p.UB.text(), local("1.0", GetParam()));
-    EXPECT_FALSE(p.form->esta_editando());
     EXPECT_EQ(p.runtime.beeps(), 0);
 }
 
@@ -119,6 +118,7 @@ TEST(Form, ChoosingKilometresFirstRewritesUAFromUB) {
 // Every category, reached from every other: the unit lists follow, the message is cleared,
 // and UB shows UA's value.
 TEST(Form, EveryCategoryChangeReloadsBothUnitListsAndClearsTheMessage) {
+    const auto tabla = catalogue::construir_magnitudes();
     for (int from = 0; from < 14; ++from) {
         for (int to = 0; to < 14; ++to) {
             if (to == from) {
@@ -129,7 +129,7 @@ TEST(Form, EveryCategoryChangeReloadsBothUnitListsAndClearsTheMessage) {
             p.Combo1.setSelectedIndex(static_cast<int>(p.Combo1.items().size()) - 1);
             p.UB.setText("");  // leaves a message behind
             p.List1.setSelectedIndex(to);
-            const auto& m = p.form->catalogo()[static_cast<std::size_t>(to)];
+            const auto& m = tabla[static_cast<std::size_t>(to)];
             std::vector<std::string> units;
             for (int u = 0; u <= m.ultimo; ++u) {
                 units.emplace_back(m.unidad[static_cast<std::size_t>(u)]);
@@ -180,7 +180,6 @@ TEST_P(ComputationCase, WritesTheOtherBoxOrAMessage) {
     EXPECT_EQ(p.Label1.caption(), k.message);
     // One computation, one write into the other box, nothing echoed back.
     EXPECT_LE(other.changes() - writes, 1);
-    EXPECT_FALSE(p.form->esta_editando());
 }
 
 using core::kDesbordamiento;
@@ -249,7 +248,8 @@ TEST(Form, ADivisionByZeroNeverOutlivesTheCategoryChange) {
 
 TEST(Form, CerrarEndsTheProgram) {
     WindowlessProgram p;
-    p.form->Command1_Click();
+    EXPECT_FALSE(p.runtime.ended());
+    p.Command1.click();
     EXPECT_TRUE(p.runtime.ended());
 }
 
@@ -267,8 +267,10 @@ class SeparatorProbe : public ::testing::TestWithParam<Probe> {};
 TEST_P(SeparatorProbe, FilterReaderAndOutputAgreeOnOneCharacter) {
     const Probe& k = GetParam();
     WindowlessProgram p(k.desktop);
-    EXPECT_EQ(p.form->separador_decimal(), k.decimal);
-    EXPECT_EQ(p.form->separador_otro(), k.decimal == u'.' ? u',' : u'.');
+    // The other separator's key becomes the decimal one.
+    const char16_t other = k.decimal == u'.' ? u',' : u'.';
+    EXPECT_EQ(p.UA.filtered(other), k.decimal);
+    EXPECT_EQ(p.UA.filtered(k.decimal), k.decimal);
     // Typed with either key, the separator reads as the decimal point and comes back out.
     WindowlessProgram::type(p.UA, "\b\b\b1,5");
     const std::string typed = p.UA.text();
@@ -306,13 +308,9 @@ TEST_P(KeyFilter, PassesReplacesOrSwallowsWithABeep) {
          {std::pair{kPunto, k.fullStop}, std::pair{kComa, k.comma},
           std::pair{kComaNarrowSpace, k.comma}}) {
         WindowlessProgram p(locale);
-        char16_t code = k.typed;
-        p.form->UA_KeyPress(code);
-        EXPECT_EQ(code, expected) << localeName(locale);
+        EXPECT_EQ(p.UA.filtered(k.typed), expected) << localeName(locale);
         EXPECT_EQ(p.runtime.beeps(), expected == 0 ? 1 : 0) << localeName(locale);
-        code = k.typed;
-        p.form->UB_KeyPress(code);
-        EXPECT_EQ(code, expected) << localeName(locale) << " in UB";
+        EXPECT_EQ(p.UB.filtered(k.typed), expected) << localeName(locale) << " in UB";
     }
 }
 

@@ -100,4 +100,26 @@ constexpr Magnitudes kTabla = [] {
 
 Magnitudes construir_magnitudes() { return kTabla; }
 
+Temperatura temperatura(const Magnitudes& tabla) {
+    Temperatura t;
+    for (std::size_t c = 0; c < tabla.size() && t.magnitud < 0; ++c) {
+        if (tabla[c].nombre != kReglaDeTemperatura.magnitud) {
+            continue;
+        }
+        t.magnitud = static_cast<int>(c);
+        const auto indice = [&m = tabla[c]](std::string_view unidad) {
+            for (int u = 0; u <= m.ultimo; ++u) {
+                if (m.unidad[static_cast<std::size_t>(u)] == unidad) {
+                    return u;
+                }
+            }
+            return -1;
+        };
+        t.celsius = indice(kReglaDeTemperatura.celsius);
+        t.fahrenheit = indice(kReglaDeTemperatura.fahrenheit);
+        t.kelvin = indice(kReglaDeTemperatura.kelvin);
+    }
+    return t;
+}
+
 }  // namespace tarvel::catalogue

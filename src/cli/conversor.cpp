@@ -90,21 +90,15 @@ public:
         programa_.Combo2.setSelectedIndex(destino);
     }
 
-    /// Puts `valor` into UA as the user would and appends to `salida` what UB then shows
-    /// (or, `exacto`, the value it rounded). Returns the message line, empty when converted.
-    std::string convertir(std::string_view valor, bool exacto, std::string& salida) {
-        // Writing the text a box already holds raises nothing, and what UB and Label1 show
-        // then came from an earlier computation, maybe UB_Change's during the unit choice.
-        // A different text first makes this value's own computation run.
-        if (programa_.UA.text() == valor) {
-            programa_.UA.setText(valor.empty() ? "-" : "");
+    /// Converts `valor` as UA_Change would with it in UA, and appends to `salida` what UB would
+    /// then show (or, `exacto`, the value it rounded). Returns the message line, empty when
+    /// converted.
+    std::string convertir(std::string_view valor, bool exacto, std::string& salida) const {
+        const core::Conversion r = form().convertir_UA(valor);
+        if (r.valor) {
+            salida += exacto ? form().textos().plainText(*r.valor) : r.texto;
         }
-        programa_.UA.setText(valor);
-        std::string mensaje = programa_.Label1.caption();
-        if (mensaje.empty()) {
-            salida += exacto ? form().textos().plainText(form().ultimo_resultado()) : programa_.UB.text();
-        }
-        return mensaje;
+        return std::string(r.mensaje);
     }
 
 private:
@@ -320,7 +314,9 @@ std::size_t ancho(std::string_view texto) {
     }));
 }
 
-void listar(const core::fTarvel& form, const Nombres& nombres, int sola, std::string& out) {
+void listar(const core::fTarvel& form, const catalogue::Magnitudes& catalogo,
+            const Nombres& nombres, int sola, std::string& out) {
+    const int temperatura = catalogue::temperatura(catalogo).magnitud;
     std::size_t ancho_nombre = 0;
     std::size_t ancho_ascii = 0;
     for (const auto& u : nombres.unidades()) {
@@ -332,11 +328,11 @@ void listar(const core::fTarvel& form, const Nombres& nombres, int sola, std::st
         if (sola >= 0 && u.magnitud != sola) {
             continue;
         }
-        const auto& m = form.catalogo()[static_cast<std::size_t>(u.magnitud)];
+        const auto& m = catalogo[static_cast<std::size_t>(u.magnitud)];
         if (u.magnitud != anterior) {
             out += anterior >= 0 ? "\n" : "";
             out += m.nombre;
-            out += u.magnitud == catalogue::kTemperatura
+            out += u.magnitud == temperatura
                        ? " (su propia regla; los factores guardados no se usan)\n"
                        : " (factores en " + std::string(m.unidad[0]) + ")\n";
             anterior = u.magnitud;
@@ -570,7 +566,8 @@ int ejecutar(std::span<const std::string_view> argumentos, Entrada& entrada, Sal
     }
 
     Formulario formulario(numero_del_entorno(entorno));
-    const Nombres nombres(formulario.form().catalogo());
+    const catalogue::Magnitudes catalogo = catalogue::construir_magnitudes();
+    const Nombres nombres(catalogo);
     if (!orden.lista) {
         return convertir(orden, formulario, nombres, entrada, salida, mensajes, errores);
     }
@@ -589,7 +586,7 @@ int ejecutar(std::span<const std::string_view> argumentos, Entrada& entrada, Sal
         sola = *elegida;
     }
     std::string lista;
-    listar(formulario.form(), nombres, sola, lista);
+    listar(formulario.form(), catalogo, nombres, sola, lista);
     return salida.escribir(lista) ? kConvertido : kSinConvertir;
 }
 

@@ -37,12 +37,6 @@ NumberLocale sin_nombre() {
 
 #else
 
-// A locale without a grouping character ("C" in glibc) still groups with the comma in the
-// window, which takes its settings from Qt; the reader ignores a group equal to the decimal.
-NumberLocale con_grupo(char32_t decimal, char32_t grupo) {
-    return {decimal == 0 ? U'.' : decimal, grupo == 0 ? U',' : grupo};
-}
-
 // The first character of a text in the current thread's locale.
 char32_t primer_caracter(const char* texto) {
     wchar_t c = 0;
@@ -71,7 +65,8 @@ NumberLocale del_nombre(std::string_view nombre) {
     const char32_t grupo = primer_caracter(nl_langinfo(THOUSEP));
     uselocale(antes);
     freelocale(local);
-    return con_grupo(decimal, grupo);
+    // A locale without a grouping character ("C" in glibc) still groups with the comma.
+    return platform::numberLocale(decimal, grupo);
 }
 
 NumberLocale sin_nombre() {

@@ -7,8 +7,8 @@ namespace tarvel::core {
 namespace {
 
 using catalogue::kMagnitudes;
-using catalogue::kTemperatura;
 using catalogue::kUnidades;
+using catalogue::Temperatura;
 
 constexpr char16_t kComa = u',';
 constexpr char16_t kPunto = u'.';
@@ -20,29 +20,28 @@ constexpr double kDeFahrenheit = 0.5556;
 constexpr double kAFahrenheit = 1.8;
 constexpr double kCeroAbsoluto = 273.15;
 
-double a_celsius(int unidad, double v) {
-    switch (unidad) {
-    case 1:
+double a_celsius(const Temperatura& t, int unidad, double v) {
+    if (unidad == t.fahrenheit) {
         return (v - 32) * kDeFahrenheit;
-    case 2:
-        return v - kCeroAbsoluto;
-    default:
-        return v;
     }
+    if (unidad == t.kelvin) {
+        return v - kCeroAbsoluto;
+    }
+    return v;
 }
 
 // An unknown target unit leaves the starting value, so the box is merely re-rendered.
-double de_celsius(int unidad, double t, double inicial) {
-    switch (unidad) {
-    case 0:
-        return t;
-    case 1:
-        return t * kAFahrenheit + 32;
-    case 2:
-        return t + kCeroAbsoluto;
-    default:
-        return inicial;
+double de_celsius(const Temperatura& t, int unidad, double c, double inicial) {
+    if (unidad == t.celsius) {
+        return c;
     }
+    if (unidad == t.fahrenheit) {
+        return c * kAFahrenheit + 32;
+    }
+    if (unidad == t.kelvin) {
+        return c + kCeroAbsoluto;
+    }
+    return inicial;
 }
 
 }  // namespace
@@ -63,6 +62,7 @@ void fTarvel::conectar() {
     c_.UB.setChangeHandler([this] { UB_Change(); });
     c_.UA.setKeyPressHandler([this](char16_t& k) { UA_KeyPress(k); });
     c_.UB.setKeyPressHandler([this](char16_t& k) { UB_KeyPress(k); });
+    c_.Command1.setClickHandler([this] { Command1_Click(); });
 }
 
 void fTarvel::desconectar() {
@@ -73,6 +73,7 @@ void fTarvel::desconectar() {
     c_.UB.setChangeHandler({});
     c_.UA.setKeyPressHandler({});
     c_.UB.setKeyPressHandler({});
+    c_.Command1.setClickHandler({});
 }
 
 void fTarvel::Form_Initialize() {
@@ -90,6 +91,7 @@ void fTarvel::Form_Load() {
     CUAL_DECIMAL();
     editando = false;
     magnitudes = catalogue::construir_magnitudes();
+    temperatura_ = catalogue::temperatura(magnitudes);
 }
 
 void fTarvel::CUAL_DECIMAL() {
@@ -128,43 +130,56 @@ void fTarvel::recalcular(platform::TextAccess& origen, platform::ListAccess& uni
     if (editando) {
         return;  // our own write into the other box
     }
-    const std::optional<double> v = textos_.read(origen.text());
-    const std::optional<double> inicial = textos_.read(destino.text());
-    const int s = unidad_origen.selectedIndex();
-    const int d = unidad_destino.selectedIndex();
+    const Conversion r = convertir(origen.text(), unidad_origen.selectedIndex(), destino.text(),
+                                   unidad_destino.selectedIndex());
+    if (r.mensaje == kValoresNoNumericos) {
+        c_.Label1.setCaption(r.mensaje);
+        return;
+    }
+    // The line is cleared before the computation, and an error then takes its place.
+    c_.Label1.setCaption(kSinMensaje);
+    if (!r.valor) {
+        c_.Label1.setCaption(r.mensaje);
+        return;
+    }
+    editando = true;
+    destino.setText(r.texto);
+    editando = false;
+}
+
+Conversion fTarvel::convertir_UA(std::string_view texto) const {
+    return convertir(texto, c_.Combo1.selectedIndex(), c_.UB.text(), c_.Combo2.selectedIndex());
+}
+
+Conversion fTarvel::convertir(std::string_view texto, int s, std::string_view destino,
+                              int d) const {
+    const std::optional<double> v = textos_.read(texto);
+    const std::optional<double> inicial = textos_.read(destino);
     const int c = c_.List1.selectedIndex();
     // Both boxes must hold numbers and every list a selection. A category or unit index
     // outside the table cannot come from the lists; refusing it keeps every read in bounds.
     const bool en_tabla = c >= 0 && c < kMagnitudes && s < kUnidades && d < kUnidades;
     if (s < 0 || d < 0 || !v || !inicial || !en_tabla) {
-        c_.Label1.setCaption(kValoresNoNumericos);
-        return;
+        return {kValoresNoNumericos, std::nullopt, {}};
     }
-    c_.Label1.setCaption(kSinMensaje);
 
     double r = *inicial;
-    if (c == kTemperatura) {
-        r = de_celsius(d, a_celsius(s, *v), *inicial);
+    if (c == temperatura_.magnitud) {
+        r = de_celsius(temperatura_, d, a_celsius(temperatura_, s, *v), *inicial);
     } else {
         const auto& m = magnitudes[static_cast<std::size_t>(c)];
         const double w = *v * m.factor[static_cast<std::size_t>(s)];
         const double divisor = m.factor[static_cast<std::size_t>(d)];
         if (std::isfinite(w) && divisor == 0) {
-            c_.Label1.setCaption(kDivisionPorCero);
-            return;
+            return {kDivisionPorCero, std::nullopt, {}};
         }
         r = w / divisor;
     }
     // A result past the double range has no text; say so and keep the other box.
     if (!std::isfinite(r)) {
-        c_.Label1.setCaption(kDesbordamiento);
-        return;
+        return {kDesbordamiento, std::nullopt, {}};
     }
-
-    resultado_ = r;
-    editando = true;
-    destino.setText(textos_.format(r));
-    editando = false;
+    return {kSinMensaje, r, textos_.format(r)};
 }
 
 void fTarvel::meter_lista_a_combos() {

@@ -7,6 +7,8 @@
 #include "platform/number_text.h"
 #include "platform/runtime.h"
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace tarvel::core {
@@ -19,12 +21,20 @@ inline constexpr std::string_view kDesbordamiento = "Error: Desbordamiento";
 
 /// The controls the logic reads and writes.
 struct Controles {
-    platform::ListAccess& List1;   ///< categories
-    platform::ListAccess& Combo1;  ///< unit of UA
-    platform::ListAccess& Combo2;  ///< unit of UB
-    platform::TextAccess& UA;      ///< value A
-    platform::TextAccess& UB;      ///< value B
+    platform::ListAccess& List1;      ///< categories
+    platform::ListAccess& Combo1;     ///< unit of UA
+    platform::ListAccess& Combo2;     ///< unit of UB
+    platform::TextAccess& UA;         ///< value A
+    platform::TextAccess& UB;         ///< value B
     platform::CaptionAccess& Label1;  ///< message line
+    platform::ButtonAccess& Command1; ///< "Cerrar"
+};
+
+/// What a value box's change computes for the other box.
+struct Conversion {
+    std::string_view mensaje;     ///< the message line's text, kSinMensaje when it went ahead
+    std::optional<double> valor;  ///< the value written, before the output pattern rounds it
+    std::string texto;            ///< the text written into the other box
 };
 
 class fTarvel {
@@ -37,6 +47,13 @@ public:
     fTarvel(const fTarvel&) = delete;
     fTarvel& operator=(const fTarvel&) = delete;
 
+    /// What UA_Change computes when UA holds `texto`, with the lists and UB as they stand;
+    /// nothing is written. The command line converts through this, as the window does.
+    [[nodiscard]] Conversion convertir_UA(std::string_view texto) const;
+    /// The number texts in force: the filter's decimal character is the one they read and write.
+    [[nodiscard]] const platform::NumberText& textos() const { return textos_; }
+
+private:
     // Event handlers, raised by the controls (and by each other).
     void Form_Initialize();
     void Form_Load();
@@ -55,32 +72,21 @@ public:
     /// decimal separator and backspace pass; anything else becomes 0, with a beep.
     void MASK(char16_t& CODIGO);
     void meter_lista_a_combos();
-
-    // Read-only views of the form's state.
-    [[nodiscard]] const catalogue::Magnitudes& catalogo() const { return magnitudes; }
-    [[nodiscard]] char16_t separador_decimal() const { return sep_decimal; }
-    [[nodiscard]] char16_t separador_otro() const { return sep_otro; }
-    [[nodiscard]] bool esta_editando() const { return editando; }
-    /// The number texts in force: the filter's decimal character is the one they read and write.
-    [[nodiscard]] const platform::NumberText& textos() const { return textos_; }
-    /// The value the last computation that went ahead wrote into the other box, before the
-    /// output pattern rounded it to four decimals.
-    [[nodiscard]] double ultimo_resultado() const { return resultado_; }
-
-private:
     void recalcular(platform::TextAccess& origen, platform::ListAccess& unidad_origen,
                     platform::TextAccess& destino, platform::ListAccess& unidad_destino);
+    [[nodiscard]] Conversion convertir(std::string_view texto, int unidad_origen,
+                                       std::string_view destino, int unidad_destino) const;
     void conectar();
     void desconectar();
 
     Controles c_;
     platform::Runtime& runtime_;
     catalogue::Magnitudes magnitudes{};
+    catalogue::Temperatura temperatura_{};
     char16_t sep_decimal = 0;
     char16_t sep_otro = 0;
     bool editando = false;
     platform::NumberText textos_;
-    double resultado_ = 0;
 };
 
 }  // namespace tarvel::core

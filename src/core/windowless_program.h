@@ -12,7 +12,7 @@ namespace tarvel::core {
 struct WindowlessProgram {
     explicit WindowlessProgram(platform::NumberLocale locale = {})
         : runtime(locale),
-          form(std::make_unique<fTarvel>(Controles{List1, Combo1, Combo2, UA, UB, Label1},
+          form(std::make_unique<fTarvel>(Controles{List1, Combo1, Combo2, UA, UB, Label1, Command1},
                                          runtime)) {}
 
     // Declared before the form, so the form goes first and unwires itself.
@@ -22,6 +22,7 @@ struct WindowlessProgram {
     platform::WindowlessText UA{"Text1"};
     platform::WindowlessText UB{"Text2"};
     platform::WindowlessLabel Label1;
+    platform::WindowlessButton Command1;
     platform::WindowlessRuntime runtime;
     std::unique_ptr<fTarvel> form;
 };

@@ -53,4 +53,12 @@ public:
     virtual void setCaption(std::string_view caption) = 0;
 };
 
+/// A push button: "Cerrar".
+class ButtonAccess {
+public:
+    virtual ~ButtonAccess() = default;
+    /// Raised when the user presses the button.
+    virtual void setClickHandler(Handler handler) = 0;
+};
+
 }  // namespace tarvel::platform

@@ -16,6 +16,14 @@ struct NumberLocale {
     friend bool operator==(const NumberLocale&, const NumberLocale&) = default;
 };
 
+/// The separators a desktop names; where it names none (0), the C locale's: the full stop as
+/// the decimal, the comma grouping digits. Every face takes its desktop's characters through
+/// this, so a pasted "1,000" reads the same on each. The reader ignores a group equal to the
+/// decimal.
+constexpr NumberLocale numberLocale(char32_t decimal, char32_t group) {
+    return {decimal == 0 ? U'.' : decimal, group == 0 ? U',' : group};
+}
+
 /// One character encoded as UTF-8, without allocating.
 struct Utf8 {
     std::array<char, 4> bytes{};

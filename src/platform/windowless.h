@@ -42,6 +42,13 @@ public:
     /// it first; backspace (8) then deletes the last character, 0 does nothing, and any
     /// other code is appended.
     void type(char16_t code);
+    /// What the key handler makes of a typed key, without typing it.
+    [[nodiscard]] char16_t filtered(char16_t code) const {
+        if (keyPress_) {
+            keyPress_(code);
+        }
+        return code;
+    }
     /// The user pastes from the context menu at the end of the text: no key handler.
     void paste(std::string_view text);
 
@@ -62,6 +69,20 @@ public:
 
 private:
     std::string caption_;
+};
+
+class WindowlessButton final : public ButtonAccess {
+public:
+    void setClickHandler(Handler handler) override { click_ = std::move(handler); }
+    /// The user presses the button.
+    void click() const {
+        if (click_) {
+            click_();
+        }
+    }
+
+private:
+    Handler click_;
 };
 
 class WindowlessRuntime final : public Runtime {

@@ -5,6 +5,10 @@
 #include <array>
 #include <string_view>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace tarvel::ui {
 namespace {
 
@@ -107,6 +111,17 @@ int answer(const CommandLine& request, std::FILE* out, std::FILE* err, Toolkit t
         break;
     }
     return 0;
+}
+
+void useParentConsole() {
+#ifdef _WIN32
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        SetConsoleOutputCP(CP_UTF8);
+        FILE* console = nullptr;
+        freopen_s(&console, "CONOUT$", "w", stdout);
+        freopen_s(&console, "CONOUT$", "w", stderr);
+    }
+#endif
 }
 
 }  // namespace tarvel::ui

@@ -27,4 +27,8 @@ enum class Toolkit { Qt, Native };
 int answer(const CommandLine& request, std::FILE* out, std::FILE* err,
            Toolkit toolkit = Toolkit::Qt);
 
+/// A windowed program has no console of its own on Windows; started from one, this makes it
+/// write there. Elsewhere it does nothing.
+void useParentConsole();
+
 }  // namespace tarvel::ui

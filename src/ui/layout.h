@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace tarvel::ui::layout {
@@ -25,6 +26,20 @@ struct Colour {
 
 /// Arial, or the window's own font, MS Sans Serif ("Microsoft Sans Serif" on current Windows).
 enum class Face { Arial, MsSansSerif };
+
+/// The families to ask for a face, best first: the window's own fonts, then their metric twins
+/// (fonts-liberation) where they are missing. Current Windows names MS Sans Serif's outline
+/// successor, which scales with the density, "Microsoft Sans Serif".
+inline constexpr std::array<std::string_view, 2> kArialFamilies{"Arial", "Liberation Sans"};
+inline constexpr std::array<std::string_view, 4> kMsSansSerifFamilies{
+    "Microsoft Sans Serif", "MS Sans Serif", "Arial", "Liberation Sans"};
+
+constexpr std::span<const std::string_view> families(Face face) {
+    if (face == Face::Arial) {
+        return kArialFamilies;
+    }
+    return kMsSansSerifFamilies;
+}
 
 struct Font {
     Face face = Face::MsSansSerif;
@@ -96,6 +111,13 @@ constexpr const Control& control(std::string_view name) {
         }
     }
     return kControls.back();
+}
+
+/// What a double click in a value box takes as one word: a whole number, with its sign, either
+/// separator and the spaces some desktops group digits with.
+constexpr bool partOfNumber(char32_t c) {
+    return (c >= U'0' && c <= U'9') || c == U'-' || c == U'+' || c == U'.' || c == U',' ||
+           c == U'\u00A0' || c == U'\u202F' || c == U'\'';
 }
 
 /// A length at 96 dots per inch at another density, rounded to the nearest pixel.

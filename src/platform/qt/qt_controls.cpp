@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QString>
 
@@ -183,6 +184,15 @@ bool LineEditAccess::KeyFilter::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // ---- LabelAccess -----------------------------------------------------------------------
+
+PushButtonAccess::PushButtonAccess(QPushButton& button)
+    : clicked_(QObject::connect(&button, &QPushButton::clicked, [this] {
+          if (click_) {
+              click_();
+          }
+      })) {}
+
+PushButtonAccess::~PushButtonAccess() { QObject::disconnect(clicked_); }
 
 LabelAccess::LabelAccess(QLabel& label) : label_(&label) { label.setTextFormat(Qt::PlainText); }
 

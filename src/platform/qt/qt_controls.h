@@ -18,6 +18,7 @@ class QEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 
 namespace tarvel::platform {
 
@@ -78,6 +79,21 @@ private:
     QMetaObject::Connection changed_;
     Handler change_;
     KeyHandler keyPress_;
+};
+
+/// A push button; the click handler runs when the user presses it.
+class PushButtonAccess : public ButtonAccess {
+public:
+    explicit PushButtonAccess(QPushButton& button);
+    ~PushButtonAccess() override;
+    PushButtonAccess(const PushButtonAccess&) = delete;
+    PushButtonAccess& operator=(const PushButtonAccess&) = delete;
+
+    void setClickHandler(Handler handler) override { click_ = std::move(handler); }
+
+private:
+    QMetaObject::Connection clicked_;
+    Handler click_;
 };
 
 /// A label.

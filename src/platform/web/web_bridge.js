@@ -227,7 +227,7 @@ mergeInto(LibraryManager.library, {
     for (var i = 0; i < parts.length; i++) {
       if (parts[i].type === 'decimal') return parts[i].value.codePointAt(0);
     }
-    return 46;
+    return 0;
   },
 
   tarvel_dom_locale_group: function () {

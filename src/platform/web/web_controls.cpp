@@ -33,9 +33,10 @@ std::vector<Element*>& elements() {
     return bound;
 }
 
-Handler& afterEvent() {
-    static Handler after;
-    return after;
+// What waits for the event being handled to end.
+std::vector<Handler>& waiting() {
+    static std::vector<Handler> jobs;
+    return jobs;
 }
 
 bool& stopped() {
@@ -49,12 +50,6 @@ Element* elementOf(int handle) {
         return nullptr;
     }
     return bound[static_cast<std::size_t>(handle)];
-}
-
-void eventDone() {
-    if (afterEvent() && !stopped()) {
-        afterEvent()();
-    }
 }
 
 }  // namespace
@@ -137,16 +132,18 @@ char16_t WebText::userKey(char16_t code) {
     return code;
 }
 
-void WebLabel::show() {
-    if (caption_ != shown_) {
-        shown_ = caption_;
-        tarvel_dom_caption_set(handle(), shown_.data(), shown_.size());
-    }
+bool WebLabel::afterEvent(Handler job) {
+    waiting().push_back(std::move(job));
+    return true;
+}
+
+void WebLabel::announce(std::string_view text) {
+    tarvel_dom_caption_set(handle(), text.data(), text.size());
 }
 
 NumberLocale WebRuntime::numberLocale() const {
-    return {static_cast<char32_t>(tarvel_dom_locale_decimal()),
-            static_cast<char32_t>(tarvel_dom_locale_group())};
+    return platform::numberLocale(static_cast<char32_t>(tarvel_dom_locale_decimal()),
+                                  static_cast<char32_t>(tarvel_dom_locale_group()));
 }
 
 void WebRuntime::beep() { tarvel_dom_beep(); }
@@ -157,7 +154,16 @@ void WebRuntime::end() {
     tarvel_dom_close();
 }
 
-void setAfterEvent(Handler after) { afterEvent() = std::move(after); }
+void eventHandled() {
+    // A job may queue another; each runs once, in the order queued.
+    while (!waiting().empty() && !stopped()) {
+        const Handler job = std::move(waiting().front());
+        waiting().erase(waiting().begin());
+        if (job) {
+            job();
+        }
+    }
+}
 
 void stopEvents() { stopped() = true; }
 
@@ -169,7 +175,7 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE void tarvel_web_changed(int handle) {
     if (auto* element = tarvel::platform::web::elementOf(handle)) {
         element->userChanged();
-        tarvel::platform::web::eventDone();
+        tarvel::platform::web::eventHandled();
     }
 }
 
@@ -179,7 +185,7 @@ EMSCRIPTEN_KEEPALIVE int tarvel_web_key(int handle, int code) {
         return 0;
     }
     const char16_t taken = element->userKey(static_cast<char16_t>(code));
-    tarvel::platform::web::eventDone();
+    tarvel::platform::web::eventHandled();
     return taken;
 }
 }

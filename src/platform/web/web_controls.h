@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/message_line.h"
 #include "platform/runtime.h"
 
 #include <string>
@@ -63,26 +64,21 @@ private:
     KeyHandler keyPress_;
 };
 
-/// The message line: the element is written once per event, after every handler has run,
-/// and only when its text differs, so a screen reader hears each new message once.
-class WebLabel final : public CaptionAccess, public Element {
+/// The message line's face in the page: the element is a live region, so writing it is the
+/// announcement, done once the event has been handled.
+class WebLabel final : public MessageLine::Face, public Element {
 public:
     using Element::Element;
-    [[nodiscard]] std::string caption() const override { return caption_; }
-    void setCaption(std::string_view caption) override { caption_ = caption; }
-    /// Shows the caption in the page if it differs from what the page shows.
-    void show();
-
-private:
-    std::string caption_;
-    std::string shown_;
+    void show(std::string_view /*text*/) override {}
+    bool afterEvent(Handler job) override;
+    void announce(std::string_view text) override;
 };
 
 /// A push button: "Cerrar".
-class WebButton final : public Element {
+class WebButton final : public ButtonAccess, public Element {
 public:
     using Element::Element;
-    void setClickHandler(Handler handler) { click_ = std::move(handler); }
+    void setClickHandler(Handler handler) override { click_ = std::move(handler); }
     void userChanged() override {
         if (click_) {
             click_();
@@ -108,9 +104,9 @@ private:
     bool ended_ = false;
 };
 
-/// Called after every user event has been handled by the form (the message line is shown
-/// then); set by the page's entry point.
-void setAfterEvent(Handler after);
+/// Runs what waits for the event being handled: called after each of the page's events, and
+/// by the page's entry point once the form has started.
+void eventHandled();
 /// Events from the page are dropped from now on.
 void stopEvents();
 

@@ -229,6 +229,28 @@ LRESULT CALLBACK EditAccess::parentProc(HWND window, UINT message, WPARAM wParam
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
+// ---- ButtonAccess ----------------------------------------------------------------------
+
+ButtonAccess::ButtonAccess(HWND button) : button_(button), parent_(GetParent(button)) {
+    SetWindowSubclass(parent_, parentProc, idOf(this), reinterpret_cast<DWORD_PTR>(this));
+}
+
+ButtonAccess::~ButtonAccess() { RemoveWindowSubclass(parent_, parentProc, idOf(this)); }
+
+LRESULT CALLBACK ButtonAccess::parentProc(HWND window, UINT message, WPARAM wParam,
+                                          LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
+    auto* self = reinterpret_cast<ButtonAccess*>(data);
+    if (message == WM_COMMAND && reinterpret_cast<HWND>(lParam) == self->button_ &&
+        HIWORD(wParam) == BN_CLICKED) {
+        raise(self->click_);
+        return 0;
+    }
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(window, parentProc, id);
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
 // ---- StaticAccess ----------------------------------------------------------------------
 
 std::string StaticAccess::caption() const { return narrow(windowText(control_)); }

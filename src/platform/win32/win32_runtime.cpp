@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace tarvel::platform::win32 {
 namespace {
 
@@ -30,20 +27,13 @@ NumberLocale numberLocaleOf(const wchar_t* localeName) {
     if (GetLocaleInfoEx(name, LOCALE_STHOUSAND, group, 8) == 0) {
         group[0] = L'\0';
     }
-    const char32_t d = firstCharacter(decimal);
-    const char32_t g = firstCharacter(group);
-    return {d == 0 ? U'.' : d, g == 0 ? U',' : g};
+    return numberLocale(firstCharacter(decimal), firstCharacter(group));
 }
 
 Win32Runtime::Win32Runtime() : locale_(numberLocaleOf(nullptr)) {}
 
 void Win32Runtime::beep() { MessageBeep(MB_OK); }
 
-void Win32Runtime::end() {
-    // Ending means now: not after the current handler, not through the message loop, and
-    // without taking the window apart. Windows reclaims the windows with the process.
-    std::fflush(nullptr);
-    std::_Exit(EXIT_SUCCESS);
-}
+void Win32Runtime::end() { endProcess(); }
 
 }  // namespace tarvel::platform::win32

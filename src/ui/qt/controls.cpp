@@ -1,5 +1,6 @@
 #include "ui/qt/controls.h"
 
+#include "ui/layout.h"
 #include "ui/qt/accessibility.h"
 
 #include <QAbstractItemView>
@@ -39,13 +40,6 @@ void presentNow(QWidget* control) {
         QAccessibleEvent focus(control, QAccessible::Focus);
         QAccessible::updateAccessibility(&focus);
     }
-}
-
-// What a double click takes as one number: digits, signs, either separator and the spaces
-// some desktops group digits with.
-bool partOfNumber(QChar c) {
-    return c.isDigit() || c == u'-' || c == u'+' || c == u'.' || c == u',' ||
-           c == QChar(0x00A0) || c == QChar(0x202F) || c == u'\'';
 }
 
 }  // namespace
@@ -140,14 +134,14 @@ void ValueBox::mouseDoubleClickEvent(QMouseEvent* event) {
     const int at = cursorPositionAt(event->position().toPoint());
     // The character under the pointer, or the one before it at the end of the text.
     qsizetype start = at < shown.size() ? at : at - 1;
-    if (start < 0 || !partOfNumber(shown[start])) {
+    if (start < 0 || !layout::partOfNumber(shown[start].unicode())) {
         return;
     }
     qsizetype end = start + 1;
-    while (start > 0 && partOfNumber(shown[start - 1])) {
+    while (start > 0 && layout::partOfNumber(shown[start - 1].unicode())) {
         --start;
     }
-    while (end < shown.size() && partOfNumber(shown[end])) {
+    while (end < shown.size() && layout::partOfNumber(shown[end].unicode())) {
         ++end;
     }
     // Selected from its end back to its start, so that the caret, and with it the view, stands

@@ -55,42 +55,29 @@ void loadResources() {
 const QString kBanner = QStringLiteral(":/banner.bmp");
 const QString kIcon = QStringLiteral(":/icon.ico");
 
-// The first of the wanted faces that the system has, looked up once. Naming absent faces in
+// The first of a face's families that the system has, looked up once. Naming absent faces in
 // every font instead would send each font the window builds through the font matcher's
 // fallback search for each of them.
-QString firstInstalled(const QStringList& wanted) {
+QString firstInstalled(layout::Face face) {
     const QStringList installed = QFontDatabase::families();
-    for (const QString& family : wanted) {
+    QString family;
+    for (const std::string_view wanted : layout::families(face)) {
+        family = QString::fromUtf8(wanted.data(), static_cast<qsizetype>(wanted.size()));
         if (installed.contains(family, Qt::CaseInsensitive)) {
-            return family;
+            break;
         }
     }
-    return wanted.back();
+    return family;
 }
 
-// Arial where the system has it, otherwise its metric twin from fonts-liberation.
-QFont arial(double points, bool bold = false, bool italic = false) {
-    static const QString family =
-        firstInstalled({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    QFont font(family);
+QFont fontOf(const layout::Font& wanted) {
+    static const QString arial = firstInstalled(layout::Face::Arial);
+    static const QString msSansSerif = firstInstalled(layout::Face::MsSansSerif);
+    QFont font(wanted.face == layout::Face::Arial ? arial : msSansSerif);
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    font.setItalic(italic);
-    return font;
-}
-
-// MS Sans Serif, or its outline successor on Windows (Qt may not list the bitmap face, and
-// may not list either), then Arial; elsewhere Liberation Sans, which has the same size and
-// weight and near enough the same widths.
-QFont msSansSerif(double points, bool bold = false) {
-    static const QString family =
-        firstInstalled({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                        QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    QFont font(family);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    font.setBold(bold);
+    font.setPointSizeF(wanted.points);
+    font.setBold(wanted.bold);
+    font.setItalic(wanted.italic);
     return font;
 }
 
@@ -261,11 +248,6 @@ QString text(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-QFont fontOf(const layout::Font& font) {
-    return font.face == layout::Face::Arial ? arial(font.points, font.bold, font.italic)
-                                            : msSansSerif(font.points, font.bold);
-}
-
 // A control named, placed, lettered and described as the window's description says.
 template <class Control>
 Control* place(Control* control, std::string_view name) {
@@ -339,17 +321,17 @@ fTarvelWindow::fTarvelWindow(platform::Runtime& runtime, QWidget* parent)
     ua_ = std::make_unique<platform::LineEditAccess>(*UA);
     ub_ = std::make_unique<platform::LineEditAccess>(*UB);
     label1_ = std::make_unique<MessageLineAccess>(static_cast<MessageLine&>(*Label1));
+    command1_ = std::make_unique<platform::PushButtonAccess>(*Command1);
     // The form runs its start-up sequence here, so "Text1" and "Text2" are replaced before
     // the window is ever shown.
     form_ = std::make_unique<core::fTarvel>(
-        core::Controles{*list1_, *combo1_, *combo2_, *ua_, *ub_, *label1_}, runtime_);
-    connectForm();
+        core::Controles{*list1_, *combo1_, *combo2_, *ua_, *ub_, label1_->access, *command1_},
+        runtime_);
 
     UA->setFocus();
 }
 
 fTarvelWindow::~fTarvelWindow() {
-    QObject::disconnect(close_);
     form_.reset();  // unwires every handler before the adapters and the widgets go
 }
 
@@ -414,10 +396,6 @@ void fTarvelWindow::createControls() {
         }
         previous = next;
     }
-}
-
-void fTarvelWindow::connectForm() {
-    close_ = connect(Command1, &QPushButton::clicked, this, [this] { form_->Command1_Click(); });
 }
 
 void fTarvelWindow::paintEvent(QPaintEvent* /*event*/) {

@@ -4,7 +4,6 @@
 #include "ui/layout.h"
 
 #include <QImage>
-#include <QMetaObject>
 #include <QSize>
 #include <QWidget>
 
@@ -28,12 +27,14 @@ template <class Widget>
 class ItemListAccess;
 using ListWidgetAccess = ItemListAccess<QListWidget>;
 using ComboBoxAccess = ItemListAccess<QComboBox>;
-class LabelAccess;
 class LineEditAccess;
+class PushButtonAccess;
 class Runtime;
 }  // namespace tarvel::platform
 
 namespace tarvel::ui {
+
+struct MessageLineAccess;
 
 /// Names the program and its version, gives it its icon and puts the toolkit's own texts (the
 /// text boxes' context menu, ...) into Spanish. Call it before the window is built.
@@ -63,7 +64,6 @@ protected:
 
 private:
     void createControls();
-    void connectForm();
 
     platform::Runtime& runtime_;
     QImage banner_;  ///< rows bottom-up, see paintEvent
@@ -84,9 +84,9 @@ private:
     std::unique_ptr<platform::ComboBoxAccess> combo2_;
     std::unique_ptr<platform::LineEditAccess> ua_;
     std::unique_ptr<platform::LineEditAccess> ub_;
-    std::unique_ptr<platform::LabelAccess> label1_;
+    std::unique_ptr<MessageLineAccess> label1_;
+    std::unique_ptr<platform::PushButtonAccess> command1_;
     std::unique_ptr<core::fTarvel> form_;
-    QMetaObject::Connection close_;
 };
 
 }  // namespace tarvel::ui

@@ -7,31 +7,11 @@
 
 #include <cstdio>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
-namespace {
-
-// A windowed program has no console of its own on Windows; started from one, it writes there.
-void useParentConsole() {
-#ifdef _WIN32
-    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
-        SetConsoleOutputCP(CP_UTF8);
-        FILE* console = nullptr;
-        freopen_s(&console, "CONOUT$", "w", stdout);
-        freopen_s(&console, "CONOUT$", "w", stderr);
-    }
-#endif
-}
-
-}  // namespace
-
 int main(int argc, char* argv[]) {
     // Help, the version and a mistyped option are answered before Qt opens any display.
     const tarvel::ui::CommandLine request = tarvel::ui::readCommandLine(argc, argv);
     if (request.action != tarvel::ui::CommandLine::Action::OpenWindow) {
-        useParentConsole();
+        tarvel::ui::useParentConsole();
         return tarvel::ui::answer(request, stdout, stderr);
     }
     QApplication app(argc, argv);

@@ -1,12 +1,12 @@
 // The message line (`Label1`) and how its messages reach screen readers.
 #pragma once
 
+#include "platform/message_line.h"
 #include "platform/qt/qt_controls.h"
 
 #include <QLabel>
 #include <QObject>
 #include <QPointer>
-#include <QString>
 
 #include <string_view>
 
@@ -22,23 +22,27 @@ public:
     using QLabel::QLabel;
 };
 
-/// Control access to a message line. One user action may write several messages in turn (a
-/// category change writes one and clears it again); a message is announced only if it still
-/// stands once the action has been handled, and only when it differs from the last one that
-/// stood, so a reader never hears an empty or repeated message.
-class MessageLineAccess final : public platform::LabelAccess {
+/// The message line's face in Qt: the label shows each message as it is written, a queued
+/// call runs once the event has been handled, and a notification shown makes a reader speak.
+class MessageLineFace final : public platform::MessageLine::Face {
 public:
-    explicit MessageLineAccess(MessageLine& line);
+    explicit MessageLineFace(MessageLine& line) : line_(&line), label_(line) {}
 
-    void setCaption(std::string_view caption) override;
+    void show(std::string_view text) override { label_.setCaption(text); }
+    bool afterEvent(platform::Handler job) override;
+    void announce(std::string_view text) override;
 
 private:
-    void settle();
-
     QPointer<MessageLine> line_;
-    QString settled_;      ///< the message that stood when the last action ended
-    bool pending_ = false;
-    QObject queue_;        ///< context of the pending check; it dies with this object
+    platform::LabelAccess label_;
+    QObject queue_;  ///< context of the pending call; it dies with this face
+};
+
+/// Control access to the window's message line.
+struct MessageLineAccess {
+    explicit MessageLineAccess(MessageLine& line) : face(line) {}
+    MessageLineFace face;
+    platform::MessageLine access{face};
 };
 
 }  // namespace tarvel::ui

@@ -7,6 +7,7 @@
 namespace {
 
 using namespace tarvel::platform::web;
+using tarvel::platform::MessageLine;
 
 // The controls and the form live as long as the page; the form is declared last, so it
 // would go first and unwire itself.
@@ -19,15 +20,14 @@ struct Page {
     WebLabel Label1{"Label1"};
     WebButton Command1{"Command1"};
     WebRuntime runtime;
-    tarvel::core::fTarvel form{{List1, Combo1, Combo2, UA, UB, Label1}, runtime};
+    MessageLine message{Label1};
+    tarvel::core::fTarvel form{{List1, Combo1, Combo2, UA, UB, message, Command1}, runtime};
 };
 
 }  // namespace
 
 int main() {
     static Page page;
-    page.Command1.setClickHandler([] { page.form.Command1_Click(); });
-    page.Label1.show();
-    setAfterEvent([] { page.Label1.show(); });
+    eventHandled();  // the message that stands after the start-up is shown
     return 0;
 }

@@ -3,6 +3,7 @@
 // style sheet of places, sizes, fonts and colours, and the app manifest with the window's
 // caption and colours. Usage: page_generator OUTPUT-DIRECTORY PAGE-TEMPLATE
 #include "catalogue/magnitudes.h"
+#include "core/windowless_program.h"
 #include "ui/layout.h"
 
 #include <algorithm>
@@ -18,11 +19,16 @@ namespace {
 namespace layout = tarvel::ui::layout;
 
 constexpr std::string_view kShortName = "Conversor";
-// The windows' own fonts where the system has them, then their metric twins.
-constexpr std::string_view kArialFamily = "Arial, \"Liberation Sans\", Helvetica, sans-serif";
-constexpr std::string_view kSansSerifFamily =
-    "\"Microsoft Sans Serif\", \"MS Sans Serif\", Arial, \"Liberation Sans\", Helvetica, "
-    "sans-serif";
+// The windows' own fonts where the system has them, then their metric twins, then what
+// Apple's devices have of the same kind.
+std::string fontFamily(layout::Face face) {
+    std::string out;
+    for (const std::string_view family : layout::families(face)) {
+        const bool quoted = family.find(' ') != std::string_view::npos;
+        out += (quoted ? "\"" : "") + std::string(family) + (quoted ? "\", " : ", ");
+    }
+    return out + "Helvetica, sans-serif";
+}
 
 // WCAG's relative luminance of a colour and the contrast of two.
 double luminance(layout::Colour c) {
@@ -99,23 +105,17 @@ std::string escaped(std::string_view text) {
 // category's units, the first row chosen. The module then finds each list as it fills it
 // and changes nothing: a list filled in front of a screen reader has its selection
 // spoken as if it had the focus.
+// A list's rows as the form leaves them at start-up, from the form itself run without a window.
 std::string startRows(std::string_view name) {
-    namespace catalogue = tarvel::catalogue;
-    static const catalogue::Magnitudes magnitudes = catalogue::construir_magnitudes();
+    static const tarvel::core::WindowlessProgram started;
+    const tarvel::platform::WindowlessList& list = name == "List1"    ? started.List1
+                                                  : name == "Combo1" ? started.Combo1
+                                                                     : started.Combo2;
     std::string out;
-    const auto row = [&out](std::string_view text, bool chosen) {
-        out +=
-            "<option" + std::string(chosen ? " selected" : "") + ">" + escaped(text) + "</option>";
-    };
-    if (name == "List1") {
-        for (int i = 0; i < catalogue::kEnUso; ++i) {
-            row(magnitudes[static_cast<std::size_t>(i)].nombre, i == 0);
-        }
-    } else {
-        const auto& first = magnitudes.front();
-        for (int i = 0; i <= first.ultimo; ++i) {
-            row(first.unidad[static_cast<std::size_t>(i)], i == 0);
-        }
+    for (std::size_t i = 0; i < list.items().size(); ++i) {
+        const bool chosen = static_cast<int>(i) == list.selectedIndex();
+        out += "<option" + std::string(chosen ? " selected" : "") + ">" +
+               escaped(list.items()[i]) + "</option>";
     }
     return out;
 }
@@ -177,8 +177,7 @@ std::string styleSheet() {
                "; height: " + px(layout::kClientHeight) + "; }\n";
     for (const layout::Control& c : layout::kControls) {
         const std::string id = "#" + std::string(c.name);
-        all += id + " { font-family: " +
-               std::string(c.font.face == layout::Face::Arial ? kArialFamily : kSansSerifFamily) +
+        all += id + " { font-family: " + fontFamily(c.font.face) +
                "; font-weight: " + (c.font.bold ? "bold" : "normal") +
                "; font-style: " + (c.font.italic ? "italic" : "normal") + "; }\n";
         // The first in the tab order lies on top where neighbours overlap.

@@ -6,6 +6,7 @@
 
 #include <iterator>
 #include <string>
+#include <utility>
 
 namespace tarvel::ui::win32 {
 namespace {
@@ -69,28 +70,26 @@ void Annotations::clear(HWND control) {
                              static_cast<int>(std::size(properties)));
 }
 
-MessageLineAccess::MessageLineAccess(HWND label, HWND window, UINT settleMessage)
-    : StaticAccess(label), window_(window), settleMessage_(settleMessage) {}
+MessageLineFace::MessageLineFace(HWND label, HWND window, UINT settleMessage)
+    : label_(label), window_(window), settleMessage_(settleMessage) {}
 
-void MessageLineAccess::setCaption(std::string_view caption) {
-    StaticAccess::setCaption(caption);
-    // Nothing to look at later while the line shows what stood last; most computations write
-    // the empty line over the empty line.
-    if (pending_ || caption == settled_) {
-        return;
-    }
-    pending_ = PostMessageW(window_, settleMessage_, 0, 0) != FALSE;
+bool MessageLineFace::afterEvent(platform::Handler job) {
+    job_ = std::move(job);
+    return PostMessageW(window_, settleMessage_, 0, 0) != FALSE;
 }
 
-void MessageLineAccess::settle() {
-    pending_ = false;
-    std::string now = caption();
-    if (now == settled_) {
-        return;
+void MessageLineFace::run() {
+    const platform::Handler job = std::move(job_);
+    job_ = {};
+    if (job) {
+        job();
     }
-    settled_ = std::move(now);
-    if (!settled_.empty()) {
-        NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, handle(), OBJID_CLIENT, CHILDID_SELF);
+}
+
+void MessageLineFace::announce(std::string_view text) {
+    if (!text.empty()) {
+        NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, label_.handle(), OBJID_CLIENT,
+                       CHILDID_SELF);
     }
 }
 

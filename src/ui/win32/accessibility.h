@@ -2,11 +2,11 @@
 // tell them themselves.
 #pragma once
 
+#include "platform/message_line.h"
 #include "platform/win32/win32_controls.h"
 
 #include <windows.h>
 
-#include <string>
 #include <string_view>
 
 struct IAccPropServices;
@@ -33,24 +33,32 @@ private:
     IAccPropServices* service_ = nullptr;
 };
 
-/// Control access to the message line. One user action may write several messages in turn (a
-/// category change writes one and clears it again); a message is announced only if it still
-/// stands once the action has been handled, and only when it differs from the last one that
-/// stood, so a reader never hears an empty or repeated message. The check runs when the
-/// window receives `settleMessage`, which this access posts to it.
-class MessageLineAccess final : public platform::win32::StaticAccess {
+/// The message line's face in Windows: the static control shows each message as it is
+/// written, a message posted to the window runs once the event has been handled (the window
+/// hands it back through `run`), and a live region's change makes a reader speak.
+class MessageLineFace final : public platform::MessageLine::Face {
 public:
-    MessageLineAccess(HWND label, HWND window, UINT settleMessage);
+    MessageLineFace(HWND label, HWND window, UINT settleMessage);
 
-    void setCaption(std::string_view caption) override;
-    /// Announces the message that stands now, if it is new and not empty.
-    void settle();
+    void show(std::string_view text) override { label_.setCaption(text); }
+    bool afterEvent(platform::Handler job) override;
+    void announce(std::string_view text) override;
+    /// Runs the job that waits for `settleMessage`.
+    void run();
 
 private:
+    platform::win32::StaticAccess label_;
     HWND window_;
     UINT settleMessage_;
-    std::string settled_;
-    bool pending_ = false;
+    platform::Handler job_;
+};
+
+/// Control access to the window's message line.
+struct MessageLineAccess {
+    MessageLineAccess(HWND label, HWND window, UINT settleMessage)
+        : face(label, window, settleMessage) {}
+    MessageLineFace face;
+    platform::MessageLine access{face};
 };
 
 }  // namespace tarvel::ui::win32

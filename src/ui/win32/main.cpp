@@ -15,16 +15,6 @@
 
 namespace {
 
-// A windowed program has no console of its own; started from one, it writes there.
-void useParentConsole() {
-    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
-        SetConsoleOutputCP(CP_UTF8);
-        FILE* console = nullptr;
-        freopen_s(&console, "CONOUT$", "w", stdout);
-        freopen_s(&console, "CONOUT$", "w", stderr);
-    }
-}
-
 // The arguments as UTF-8, as the command line reader takes them.
 std::vector<std::string> arguments() {
     int count = 0;
@@ -50,7 +40,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const ui::CommandLine request =
         ui::readCommandLine(static_cast<int>(argv.size()), argv.data(), ui::Toolkit::Native);
     if (request.action != ui::CommandLine::Action::OpenWindow) {
-        useParentConsole();
+        ui::useParentConsole();
         return ui::answer(request, stdout, stderr, ui::Toolkit::Native);
     }
     // Screen readers' annotations of the controls are COM services.

@@ -9,7 +9,6 @@
 
 #include <cstring>
 #include <cwchar>
-#include <initializer_list>
 #include <string>
 #include <utility>
 
@@ -17,6 +16,7 @@ namespace tarvel::ui::win32 {
 namespace {
 
 using layout::Kind;
+using platform::win32::ButtonAccess;
 using platform::win32::EditAccess;
 using platform::win32::ItemListAccess;
 
@@ -42,26 +42,24 @@ constexpr std::size_t indexOf(std::string_view name) {
     return layout::kControls.size();
 }
 
-constexpr int kCommand1Id = kFirstId + static_cast<int>(indexOf("Command1"));
-
 int CALLBACK countFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
     return 0;  // one is enough
 }
 
-// The first of the wanted faces that the system has, looked up once per kind of font; the
-// last one when none is there (the font mapper then picks a face of the same family).
-const wchar_t* firstInstalled(std::initializer_list<const wchar_t*> wanted) {
+// The first of a face's families that the system has, looked up once per face; the last one
+// when none is there (the font mapper then picks a face of the same family).
+std::wstring firstInstalled(layout::Face face) {
     HDC screen = GetDC(nullptr);
-    const wchar_t* chosen = *(wanted.end() - 1);
-    for (const wchar_t* face : wanted) {
+    std::wstring chosen;
+    for (const std::string_view family : layout::families(face)) {
+        chosen = platform::win32::widen(family);
         LOGFONTW query{};
         query.lfCharSet = DEFAULT_CHARSET;
-        wcsncpy_s(query.lfFaceName, LF_FACESIZE, face, _TRUNCATE);
+        wcsncpy_s(query.lfFaceName, LF_FACESIZE, chosen.c_str(), _TRUNCATE);
         bool found = false;
         EnumFontFamiliesExW(screen, &query, countFace, reinterpret_cast<LPARAM>(&found), 0);
         if (found) {
-            chosen = face;
             break;
         }
     }
@@ -69,16 +67,10 @@ const wchar_t* firstInstalled(std::initializer_list<const wchar_t*> wanted) {
     return chosen;
 }
 
-// Arial, or its metric twin where Windows' own fonts are missing (Wine); MS Sans Serif as
-// current Windows names its outline successor, which scales with the density.
 const wchar_t* faceName(layout::Face face) {
-    if (face == layout::Face::Arial) {
-        static const wchar_t* const arial = firstInstalled({L"Arial", L"Liberation Sans"});
-        return arial;
-    }
-    static const wchar_t* const sansSerif = firstInstalled(
-        {L"Microsoft Sans Serif", L"MS Sans Serif", L"Arial", L"Liberation Sans"});
-    return sansSerif;
+    static const std::wstring arial = firstInstalled(layout::Face::Arial);
+    static const std::wstring sansSerif = firstInstalled(layout::Face::MsSansSerif);
+    return (face == layout::Face::Arial ? arial : sansSerif).c_str();
 }
 
 HFONT makeFont(const layout::Font& font, UINT dpi) {
@@ -117,15 +109,8 @@ ClassAndStyle classOf(Kind kind) {
     return {WC_STATICW, 0, 0};
 }
 
-// What a double click takes as one word in a value box: a whole number, with its sign, either
-// separator and the spaces some desktops group digits with.
-bool partOfNumber(wchar_t c) {
-    return (c >= L'0' && c <= L'9') || c == L'-' || c == L'+' || c == L'.' || c == L',' ||
-           c == 0x00A0 || c == 0x202F || c == L'\'';
-}
-
 int characterClass(wchar_t c) {
-    if (partOfNumber(c)) {
+    if (layout::partOfNumber(c)) {
         return 1;
     }
     return c == L' ' || c == L'\t' ? 0 : 2;
@@ -265,14 +250,17 @@ NativeWindow::NativeWindow(platform::Runtime& runtime, HINSTANCE instance)
     ua_ = std::make_unique<EditAccess>(at("UA"));
     ub_ = std::make_unique<EditAccess>(at("UB"));
     label1_ = std::make_unique<MessageLineAccess>(at("Label1"), window_, kSettleMessage);
+    command1_ = std::make_unique<ButtonAccess>(at("Command1"));
     // The form runs its start-up sequence here, so "Text1" and "Text2" are replaced before
     // the window is ever shown.
     form_ = std::make_unique<core::fTarvel>(
-        core::Controles{*list1_, *combo1_, *combo2_, *ua_, *ub_, *label1_}, runtime_);
+        core::Controles{*list1_, *combo1_, *combo2_, *ua_, *ub_, label1_->access, *command1_},
+        runtime_);
 }
 
 NativeWindow::~NativeWindow() {
     form_.reset();  // unwires every handler before the adapters and the controls go
+    command1_.reset();
     label1_.reset();
     ub_.reset();
     ua_.reset();
@@ -489,15 +477,9 @@ LRESULT NativeWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<LRESULT>(brush);
         }
         break;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == kCommand1Id && HIWORD(wParam) == BN_CLICKED && form_) {
-            form_->Command1_Click();
-            return 0;
-        }
-        break;
     case kSettleMessage:
         if (label1_) {
-            label1_->settle();
+            label1_->face.run();
         }
         return 0;
     case WM_ACTIVATE:

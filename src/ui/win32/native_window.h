@@ -17,6 +17,7 @@ class fTarvel;
 namespace tarvel::platform {
 class Runtime;
 namespace win32 {
+class ButtonAccess;
 class EditAccess;
 class ItemListAccess;
 }  // namespace win32
@@ -25,7 +26,7 @@ class ItemListAccess;
 namespace tarvel::ui::win32 {
 
 class Annotations;
-class MessageLineAccess;
+struct MessageLineAccess;
 
 /// A system handle freed with its holder: a GDI object by DeleteObject, an icon by
 /// DestroyIcon.
@@ -116,6 +117,7 @@ private:
     std::unique_ptr<platform::win32::EditAccess> ua_;
     std::unique_ptr<platform::win32::EditAccess> ub_;
     std::unique_ptr<MessageLineAccess> label1_;
+    std::unique_ptr<platform::win32::ButtonAccess> command1_;
     std::unique_ptr<core::fTarvel> form_;  ///< declared last: it goes first
 };
 
