@@ -3,6 +3,7 @@
 #include "catalogue/magnitudes.h"
 #include "platform/qt/qt_runtime.h"
 #include "qt/window_support.h"
+#include "support/golden.h"
 #include "ui/qt/controls.h"
 #include "ui/qt/ftarvel_window.h"
 
@@ -216,6 +217,9 @@ private slots:
     void keysAsX11SendsThem_data();
     void keysAsX11SendsThem();
     void noInputMethodBypassesTheFilter();
+
+    // Figures
+    void goldenRowsThroughTheWidgets();
 
     // Ending
     void enterAndEscapeNeverPressCerrar_data();
@@ -855,6 +859,38 @@ void WindowTest::noInputMethodBypassesTheFilter() {
         QApplication::sendEvent(box, &query);
         QVERIFY2(!query.value(Qt::ImEnabled).toBool(), qPrintable(box->objectName()));
     }
+}
+
+// ---- Figures ------------------------------------------------------------------------------
+
+// A sample of the golden table, played as a user would: the category clicked, the units
+// chosen with the arrow keys, the box emptied with Backspace and the text pasted with
+// Shift+Insert; the widgets must show the table's texts.
+void WindowTest::goldenRowsThroughTheWidgets() {
+    const auto restore = qScopeGuard([] { QApplication::clipboard()->setText("99"); });
+    const auto rows = tarvel::testing::readGolden(GOLDEN_FILE);
+    int played = 0;
+    for (const auto& [name, locale] : {std::pair{"comma", kComa}, std::pair{"stop", kPunto}}) {
+        for (const tarvel::testing::GoldenRow& row : tarvel::testing::goldenSample(rows, name, 8)) {
+            Program p(locale);
+            p.chooseCategory(row.category, true);
+            Program::chooseUnit(p.Combo1(), p.Combo1()->findText(QString::fromStdString(row.unitA)),
+                                true);
+            Program::chooseUnit(p.Combo2(), p.Combo2()->findText(QString::fromStdString(row.unitB)),
+                                true);
+            QLineEdit* box = row.onA ? p.UA() : p.UB();
+            Program::enter(box, QString(), true);
+            QApplication::clipboard()->setText(QString::fromStdString(row.text));
+            QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+            const QString where = QStringLiteral("golden line %1").arg(row.line);
+            QCOMPARE(p.UA()->text() + " | " + where, QString::fromStdString(row.UA) + " | " + where);
+            QCOMPARE(p.UB()->text() + " | " + where, QString::fromStdString(row.UB) + " | " + where);
+            QCOMPARE(p.Label1()->text() + " | " + where,
+                     QString::fromStdString(row.message) + " | " + where);
+            ++played;
+        }
+    }
+    QVERIFY(played > 12);
 }
 
 // ---- Ending -----------------------------------------------------------------------------

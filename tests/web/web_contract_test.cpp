@@ -20,6 +20,21 @@ EM_JS(int, tarvel_test_element, (int kind), {
 
 EM_JS(void, tarvel_test_done, (int status), { window.__done = status; });
 
+// The browser's number format without its group (1) or its group and decimal (3), as a
+// language that has none gives it; 0 gives the real one back.
+EM_JS(void, tarvel_test_number_parts, (int drop), {
+    window.__intl = window.__intl || Intl.NumberFormat;
+    var Real = window.__intl;
+    Intl.NumberFormat = drop === 0 ? Real : function (locales, options) {
+        var format = new Real(locales, options);
+        return {formatToParts: function (n) {
+            return format.formatToParts(n).filter(function (part) {
+                return !(part.type === 'group' || (drop === 3 && part.type === 'decimal'));
+            });
+        }};
+    };
+});
+
 namespace tarvel::testing {
 namespace {
 
@@ -37,6 +52,17 @@ INSTANTIATE_TEST_SUITE_P(Web, TextContract,
                              return std::make_unique<platform::web::WebText>(fresh(2));
                          }}),
                          KitName{});
+
+// A separator the browser does not name is the one every other face takes in its place.
+TEST(WebRuntime, MissingSeparatorsAreTheFullStopAndTheComma) {
+    tarvel_test_number_parts(1);
+    const char32_t decimal = platform::web::WebRuntime().numberLocale().decimal;
+    EXPECT_EQ(platform::web::WebRuntime().numberLocale().group, U',');
+    tarvel_test_number_parts(3);
+    EXPECT_EQ(platform::web::WebRuntime().numberLocale(), (platform::NumberLocale{U'.', U','}));
+    tarvel_test_number_parts(0);
+    EXPECT_EQ(platform::web::WebRuntime().numberLocale().decimal, decimal);
+}
 
 }  // namespace
 }  // namespace tarvel::testing

@@ -224,6 +224,47 @@ def compare(session, rows, name):
     return problems
 
 
+def golden_sample(locale, count):
+    """The rows of tests/golden/conversions.tsv that real faces play, chosen as
+    tests/support/golden.h chooses them: the first of each message in each box, then `count`
+    rows spread evenly."""
+    with open(os.path.join(SOURCE, "tests", "golden", "conversions.tsv"), encoding="utf-8") as f:
+        rows = [line.rstrip("\n").split("\t") for line in f if line.strip() and line[0] != "#"]
+    rows = [r for r in rows if r[0] == locale]
+    firsts = {}
+    for r in rows:
+        firsts.setdefault(r[8] + r[4], r)
+    return list(firsts.values()) + [rows[i * len(rows) // count] for i in range(count)]
+
+
+def golden(session, url, locale):
+    """A sample of the golden table through the page's controls: the category and the units
+    picked, the box emptied with Backspace, the text pasted; the page must show the table's
+    texts."""
+    problems = []
+    for _, category, unit_a, unit_b, box, text, ua, ub, message in golden_sample(locale, 3):
+        open_page(session, url)
+        where = f"{unit_a} -> {unit_b}, {box} {text[:20]!r}"
+        try:
+            perform(session, {"kind": "category", "index": int(category)})
+            units = session.run(STATE)["units"].split(";")
+            perform(session, {"kind": "unitA", "index": units.index(unit_a)})
+            perform(session, {"kind": "unitB", "index": units.index(unit_b)})
+            for _ in session.run(STATE)["U" + box]:
+                perform(session, {"kind": "type" + box, "code": 8})
+            if text:
+                perform(session, {"kind": "paste" + box, "text": text})
+        except WaitTimeout as e:
+            problems.append(f"{where}: {e}")
+            continue
+        shown = session.run(STATE)
+        for field, want in (("UA", ua), ("UB", ub), ("Label1", message)):
+            if shown[field] != want:
+                problems.append(f"{where} {field}: page {shown[field][:40]!r}, "
+                                f"the table {want[:40]!r}")
+    return problems
+
+
 def tab_order(session):
     problems = []
     active = "return document.activeElement.id"
@@ -430,6 +471,8 @@ def faces():
                             report(f"{face}: every category in view",
                                    [f"List1 hides {hidden} px of rows"] if hidden > 0 else [])
                             report(f"{face}: tab order", tab_order(session))
+                            report(f"{face}: golden rows",
+                                   golden(session, server.url, separator))
                             open_page(session, server.url)
                             report(f"{face}: Cerrar", cerrar(session))
                         report(f"{face}: no request to another origin",

@@ -3,6 +3,7 @@
 // live controls. Needs a display: under Wine, an X server.
 #include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_runtime.h"
+#include "support/golden.h"
 #include "support/windowless_program.h"
 #include "ui/win32/native_window.h"
 
@@ -14,6 +15,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <cwchar>
 #include <random>
 #include <string>
@@ -631,6 +633,45 @@ TEST(Window, ASessionShowsWhatTheWindowlessProgramShows) {
         ASSERT_EQ(p.selected("Combo1"), model.Combo1.selectedIndex());
         ASSERT_EQ(p.selected("Combo2"), model.Combo2.selectedIndex());
         ASSERT_EQ(p.runtime.beeps, model.runtime.beeps());
+    }
+}
+
+// A sample of the golden table in this desktop's number format, played with the keyboard:
+// the lists chosen with Home and Down, the box emptied with Backspace and the text pasted with
+// Shift+Insert; the controls must show the table's texts.
+TEST(Window, GoldenRowsThroughTheControls) {
+    const bool comma = platform::win32::numberLocaleOf(nullptr).decimal == U',';
+    const auto rows = goldenSample(readGolden(GOLDEN_FILE), comma ? "comma" : "stop", 6);
+    ASSERT_GT(rows.size(), 6u);
+    for (const GoldenRow& row : rows) {
+        SCOPED_TRACE("golden line " + std::to_string(row.line));
+        Program p;
+        p.choose("List1", row.category);
+        for (const auto& [list, unit] : {std::pair{"Combo1", row.unitA}, {"Combo2", row.unitB}}) {
+            const std::wstring name = platform::win32::widen(unit);
+            const auto at = SendMessageW(p[list], CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(name.c_str()));
+            ASSERT_GE(at, 0) << unit;
+            p.choose(list, static_cast<int>(at));
+        }
+        const char* box = row.onA ? "UA" : "UB";
+        SetFocus(p[box]);
+        SendMessageW(p[box], EM_SETSEL, 0x7FFF, 0x7FFF);
+        p.press(std::vector<Key>(static_cast<std::size_t>(GetWindowTextLengthW(p[box])),
+                                 Key{VK_BACK}));
+        ASSERT_EQ(p.text(box), "");
+        ASSERT_TRUE(OpenClipboard(p.window.handle()));
+        EmptyClipboard();
+        const std::wstring text = platform::win32::widen(row.text);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+        std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        GlobalUnlock(memory);
+        SetClipboardData(CF_UNICODETEXT, memory);
+        CloseClipboard();
+        p.press({{VK_INSERT, true}});
+        EXPECT_EQ(p.text("UA"), row.UA);
+        EXPECT_EQ(p.text("UB"), row.UB);
+        EXPECT_EQ(p.text("Label1"), row.message);
     }
 }
 
