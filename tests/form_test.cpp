@@ -249,7 +249,7 @@ TEST(Form, ADivisionByZeroNeverOutlivesTheCategoryChange) {
 TEST(Form, CerrarEndsTheProgram) {
     WindowlessProgram p;
     EXPECT_FALSE(p.runtime.ended());
-    p.Command1.click();
+    p.Command1.pressed();
     EXPECT_TRUE(p.runtime.ended());
 }
 

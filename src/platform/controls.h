@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tarvel::platform {
 
@@ -59,6 +60,21 @@ public:
     virtual ~ButtonAccess() = default;
     /// Raised when the user presses the button.
     virtual void setClickHandler(Handler handler) = 0;
+};
+
+/// A button that its face tells of each press.
+class PressedButton : public ButtonAccess {
+public:
+    void setClickHandler(Handler handler) final { click_ = std::move(handler); }
+    /// The user pressed the button.
+    void pressed() const {
+        if (click_) {
+            click_();
+        }
+    }
+
+private:
+    Handler click_;
 };
 
 }  // namespace tarvel::platform

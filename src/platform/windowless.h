@@ -71,19 +71,8 @@ private:
     std::string caption_;
 };
 
-class WindowlessButton final : public ButtonAccess {
-public:
-    void setClickHandler(Handler handler) override { click_ = std::move(handler); }
-    /// The user presses the button.
-    void click() const {
-        if (click_) {
-            click_();
-        }
-    }
-
-private:
-    Handler click_;
-};
+/// A button the test presses by calling pressed().
+using WindowlessButton = PressedButton;
 
 class WindowlessRuntime final : public Runtime {
 public:

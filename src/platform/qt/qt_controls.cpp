@@ -186,11 +186,7 @@ bool LineEditAccess::KeyFilter::eventFilter(QObject* watched, QEvent* event) {
 // ---- LabelAccess -----------------------------------------------------------------------
 
 PushButtonAccess::PushButtonAccess(QPushButton& button)
-    : clicked_(QObject::connect(&button, &QPushButton::clicked, [this] {
-          if (click_) {
-              click_();
-          }
-      })) {}
+    : clicked_(QObject::connect(&button, &QPushButton::clicked, [this] { pressed(); })) {}
 
 PushButtonAccess::~PushButtonAccess() { QObject::disconnect(clicked_); }
 

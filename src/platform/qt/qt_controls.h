@@ -82,18 +82,15 @@ private:
 };
 
 /// A push button; the click handler runs when the user presses it.
-class PushButtonAccess : public ButtonAccess {
+class PushButtonAccess : public PressedButton {
 public:
     explicit PushButtonAccess(QPushButton& button);
     ~PushButtonAccess() override;
     PushButtonAccess(const PushButtonAccess&) = delete;
     PushButtonAccess& operator=(const PushButtonAccess&) = delete;
 
-    void setClickHandler(Handler handler) override { click_ = std::move(handler); }
-
 private:
     QMetaObject::Connection clicked_;
-    Handler click_;
 };
 
 /// A label.

@@ -75,18 +75,10 @@ public:
 };
 
 /// A push button: "Cerrar".
-class WebButton final : public ButtonAccess, public Element {
+class WebButton final : public PressedButton, public Element {
 public:
     using Element::Element;
-    void setClickHandler(Handler handler) override { click_ = std::move(handler); }
-    void userChanged() override {
-        if (click_) {
-            click_();
-        }
-    }
-
-private:
-    Handler click_;
+    void userChanged() override { pressed(); }
 };
 
 class WebRuntime final : public Runtime {

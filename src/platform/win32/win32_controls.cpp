@@ -242,7 +242,7 @@ LRESULT CALLBACK ButtonAccess::parentProc(HWND window, UINT message, WPARAM wPar
     auto* self = reinterpret_cast<ButtonAccess*>(data);
     if (message == WM_COMMAND && reinterpret_cast<HWND>(lParam) == self->button_ &&
         HIWORD(wParam) == BN_CLICKED) {
-        raise(self->click_);
+        self->pressed();
         return 0;
     }
     if (message == WM_NCDESTROY) {

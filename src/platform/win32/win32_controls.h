@@ -96,21 +96,18 @@ private:
 };
 
 /// A push button; the click handler runs on BN_CLICKED.
-class ButtonAccess : public platform::ButtonAccess {
+class ButtonAccess : public PressedButton {
 public:
     explicit ButtonAccess(HWND button);
     ~ButtonAccess() override;
     ButtonAccess(const ButtonAccess&) = delete;
     ButtonAccess& operator=(const ButtonAccess&) = delete;
 
-    void setClickHandler(Handler handler) override { click_ = std::move(handler); }
-
 private:
     static LRESULT CALLBACK parentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     HWND button_;
     HWND parent_;
-    Handler click_;
 };
 
 /// A static text control.
