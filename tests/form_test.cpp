@@ -1,5 +1,6 @@
 // The whole program without a window: start-up, category and unit changes, the two-way
 // computation and the key filter, driven through the window-less controls.
+#include "support/double_text.h"
 #include "support/windowless_program.h"
 
 #include <gtest/gtest.h>
@@ -252,6 +253,47 @@ TEST(Form, CerrarEndsTheProgram) {
     p.Command1.pressed();
     EXPECT_TRUE(p.runtime.ended());
 }
+
+// The value the computation writes, before the output pattern rounds it: bit for bit what
+// engineers check the factors by.
+struct Exact {
+    const char* name;
+    int category;
+    int from;
+    int to;
+    const char* value;
+    double expected;
+};
+
+class ExactConversion : public ::testing::TestWithParam<Exact> {};
+
+TEST_P(ExactConversion, IsExactToTheBit) {
+    const Exact& k = GetParam();
+    WindowlessProgram p;
+    p.List1.setSelectedIndex(k.category);
+    p.Combo1.setSelectedIndex(k.from);
+    p.Combo2.setSelectedIndex(k.to);
+    const core::Conversion r = p.form->convertir_UA(k.value);
+    ASSERT_TRUE(r.valor.has_value()) << r.mensaje;
+    EXPECT_EQ(bitsOf(*r.valor), bitsOf(k.expected)) << "got " << *r.valor;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Form, ExactConversion,
+    ::testing::Values(Exact{"TorrIsOneMmHg", 9, 6, 7, "1", 1},
+                      Exact{"KgPerCm2IsOneBar", 9, 1, 4, "1", 1},
+                      Exact{"BtuPerLbFIsOneCalPerGC", 11, 1, 2, "1", 1},
+                      Exact{"PsiIsNotOneLbPerPulg2", 9, 5, 2, "1", 1.0000155978013767},
+                      Exact{"BtuIs778PieLb", 6, 3, 4, "1", 778},
+                      Exact{"KcalPerHourIs3963BtuPerHour", 7, 1, 2, "1", 3.963},
+                      Exact{"PoundIs16Ounces", 4, 2, 3, "1", 16},
+                      Exact{"ThirtySixKmhIsNotTenMps", 3, 3, 0, "36", 9.999997200000001},
+                      Exact{"LitreIsJustOver1000Cm3", 2, 3, 1, "1", 1000.0000000000001},
+                      Exact{"CubicMetreIsJustUnder1000Litres", 2, 0, 3, "1", 999.9999999999998},
+                      Exact{"PoundOfForceIs445Newton", 5, 1, 0, "1", 4.45},
+                      Exact{"MinusFortyFahrenheitIsNotMinusFortyCelsius", 10, 1, 0, "-40",
+                            -40.0032}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------
 // Separator probe and key filter
