@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tarvel::platform {
 
@@ -45,6 +46,16 @@ private:
     std::string settled_;  ///< the message that stood when the last action ended
     bool pending_ = false;
     std::shared_ptr<int> alive_ = std::make_shared<int>();  ///< watched by the pending job
+};
+
+/// A face and the message line over it, made and gone together.
+template <class Face>
+struct FacedMessageLine {
+    template <class... Arguments>
+    explicit FacedMessageLine(Arguments&&... arguments)
+        : face(std::forward<Arguments>(arguments)...) {}
+    Face face;
+    MessageLine access{face};
 };
 
 }  // namespace tarvel::platform

@@ -2,61 +2,29 @@
 
 namespace tarvel::platform {
 
-void WindowlessList::clear() {
-    items_.clear();
-    selected_ = -1;
-}
-
-void WindowlessList::append(std::string_view item) { items_.emplace_back(item); }
-
-void WindowlessList::setSelectedIndex(int index) {
-    if (index < 0 || index >= static_cast<int>(items_.size())) {
-        index = -1;
-    }
-    if (index == selected_) {
-        return;
-    }
-    selected_ = index;
-    if (click_) {
-        click_();
-    }
-}
-
 std::string WindowlessList::selectedItem() const {
-    return selected_ < 0 ? std::string{} : items_[static_cast<std::size_t>(selected_)];
+    const int selected = selectedIndex();
+    return selected < 0 ? std::string{} : items_[static_cast<std::size_t>(selected)];
 }
 
-void WindowlessText::setText(std::string_view text) {
-    if (text == text_) {
-        return;
-    }
-    text_ = text;
-    ++changes_;
-    if (change_) {
-        change_();
-    }
-}
-
-void WindowlessText::type(char16_t code) {
-    if (keyPress_) {
-        keyPress_(code);
-    }
+void WindowlessText::type(char16_t key) {
+    const char16_t code = typed(key);
     if (code == 0) {
         return;
     }
-    std::string edited = text_;
+    std::string next = text_;
     if (code == 8) {
         // Remove one whole UTF-8 character.
-        while (!edited.empty() && (static_cast<unsigned char>(edited.back()) & 0xC0) == 0x80) {
-            edited.pop_back();
+        while (!next.empty() && (static_cast<unsigned char>(next.back()) & 0xC0) == 0x80) {
+            next.pop_back();
         }
-        if (!edited.empty()) {
-            edited.pop_back();
+        if (!next.empty()) {
+            next.pop_back();
         }
     } else {
-        edited += textFromCode(code);
+        next += textFromCode(code);
     }
-    setText(edited);
+    setText(next);
 }
 
 void WindowlessText::paste(std::string_view text) { setText(text_ + std::string(text)); }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/kept_controls.h"
 #include "platform/runtime.h"
 
 #include <string>
@@ -10,45 +11,32 @@
 
 namespace tarvel::platform {
 
-class WindowlessList final : public ListAccess {
+class WindowlessList final : public KeptList {
 public:
-    void clear() override;
-    void append(std::string_view item) override;
-    [[nodiscard]] int selectedIndex() const override { return selected_; }
-    /// An index outside the items selects nothing, as a real list would.
-    void setSelectedIndex(int index) override;
-    void setClickHandler(Handler handler) override { click_ = std::move(handler); }
-
     [[nodiscard]] const std::vector<std::string>& items() const { return items_; }
     /// The item shown as selected, or "" when none is.
     [[nodiscard]] std::string selectedItem() const;
 
 private:
+    void clearRows() override { items_.clear(); }
+    void appendRow(std::string_view item) override { items_.emplace_back(item); }
+    void showSelected(int /*index*/) override {}
+
     std::vector<std::string> items_;
-    int selected_ = -1;
-    Handler click_;
 };
 
-class WindowlessText final : public TextAccess {
+class WindowlessText final : public KeptText {
 public:
     explicit WindowlessText(std::string initial = {}) : text_(std::move(initial)) {}
 
     [[nodiscard]] std::string text() const override { return text_; }
-    void setText(std::string_view text) override;
-    void setChangeHandler(Handler handler) override { change_ = std::move(handler); }
-    void setKeyPressHandler(KeyHandler handler) override { keyPress_ = std::move(handler); }
 
     /// The user types one character key with the cursor at the end: the key handler sees
     /// it first; backspace (8) then deletes the last character, 0 does nothing, and any
     /// other code is appended.
     void type(char16_t code);
     /// What the key handler makes of a typed key, without typing it.
-    [[nodiscard]] char16_t filtered(char16_t code) const {
-        if (keyPress_) {
-            keyPress_(code);
-        }
-        return code;
-    }
+    [[nodiscard]] char16_t filtered(char16_t code) const { return typed(code); }
     /// The user pastes from the context menu at the end of the text: no key handler.
     void paste(std::string_view text);
 
@@ -56,9 +44,12 @@ public:
     [[nodiscard]] int changes() const { return changes_; }
 
 private:
+    void writeText(std::string_view text) override {
+        text_ = text;
+        ++changes_;
+    }
+
     std::string text_;
-    Handler change_;
-    KeyHandler keyPress_;
     int changes_ = 0;
 };
 

@@ -67,41 +67,15 @@ Element::~Element() {
     tarvel_dom_unbind(handle_);
 }
 
-void WebList::clear() {
-    tarvel_dom_list_clear(handle());
-    count_ = 0;
-    selected_ = -1;
+void WebList::clearRows() { tarvel_dom_list_clear(handle()); }
+
+void WebList::appendRow(std::string_view item) {
+    tarvel_dom_list_append(handle(), item.data(), item.size(), selectedIndex());
 }
 
-void WebList::append(std::string_view item) {
-    tarvel_dom_list_append(handle(), item.data(), item.size(), selected_);
-    ++count_;
-}
+void WebList::showSelected(int index) { tarvel_dom_list_select(handle(), index); }
 
-void WebList::setSelectedIndex(int index) {
-    if (index < 0 || index >= count_) {
-        index = -1;
-    }
-    if (index == selected_) {
-        return;
-    }
-    selected_ = index;
-    tarvel_dom_list_select(handle(), index);
-    if (click_) {
-        click_();
-    }
-}
-
-void WebList::userChanged() {
-    const int index = tarvel_dom_list_selected(handle());
-    if (index == selected_) {
-        return;
-    }
-    selected_ = index;
-    if (click_) {
-        click_();
-    }
-}
+void WebList::userChanged() { chosen(tarvel_dom_list_selected(handle())); }
 
 std::string WebText::text() const {
     std::string value(tarvel_dom_value_length(handle()), '\0');
@@ -109,27 +83,8 @@ std::string WebText::text() const {
     return value;
 }
 
-void WebText::setText(std::string_view text) {
-    if (text == this->text()) {
-        return;
-    }
+void WebText::writeText(std::string_view text) {
     tarvel_dom_value_set(handle(), text.data(), text.size());
-    if (change_) {
-        change_();
-    }
-}
-
-void WebText::userChanged() {
-    if (change_) {
-        change_();
-    }
-}
-
-char16_t WebText::userKey(char16_t code) {
-    if (keyPress_) {
-        keyPress_(code);
-    }
-    return code;
 }
 
 bool WebLabel::afterEvent(Handler job) {

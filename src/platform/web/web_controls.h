@@ -1,10 +1,11 @@
 // The same control access over the page's own elements: <select> for the lists, <input> for
 // the value boxes, a live region for the message line. The elements are reached through a
 // small JavaScript library (web_bridge.js) by a handle; the DOM fires no event for a change a
-// script makes, so the event rule is kept here, on this side of the bridge.
+// script makes, so the event rule is kept on this side of the bridge (kept_controls.h).
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/kept_controls.h"
 #include "platform/message_line.h"
 #include "platform/runtime.h"
 
@@ -31,37 +32,27 @@ private:
     int handle_;
 };
 
-class WebList final : public ListAccess, public Element {
+class WebList final : public KeptList, public Element {
 public:
     using Element::Element;
-    void clear() override;
-    void append(std::string_view item) override;
-    [[nodiscard]] int selectedIndex() const override { return selected_; }
-    void setSelectedIndex(int index) override;
-    void setClickHandler(Handler handler) override { click_ = std::move(handler); }
     void userChanged() override;
 
 private:
-    int count_ = 0;
-    // A drop-down <select> selects its first option by itself when one is added; the
-    // selection the program set is kept here and given back to the element.
-    int selected_ = -1;
-    Handler click_;
+    void clearRows() override;
+    // Each option goes in with the selection kept, which the element gives back.
+    void appendRow(std::string_view item) override;
+    void showSelected(int index) override;
 };
 
-class WebText final : public TextAccess, public Element {
+class WebText final : public KeptText, public Element {
 public:
     using Element::Element;
     [[nodiscard]] std::string text() const override;
-    void setText(std::string_view text) override;
-    void setChangeHandler(Handler handler) override { change_ = std::move(handler); }
-    void setKeyPressHandler(KeyHandler handler) override { keyPress_ = std::move(handler); }
-    void userChanged() override;
-    char16_t userKey(char16_t code) override;
+    void userChanged() override { edited(); }
+    char16_t userKey(char16_t code) override { return typed(code); }
 
 private:
-    Handler change_;
-    KeyHandler keyPress_;
+    void writeText(std::string_view text) override;
 };
 
 /// The message line's face in the page: the element is a live region, so writing it is the

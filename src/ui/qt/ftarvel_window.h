@@ -29,12 +29,14 @@ using ListWidgetAccess = ItemListAccess<QListWidget>;
 using ComboBoxAccess = ItemListAccess<QComboBox>;
 class LineEditAccess;
 class PushButtonAccess;
+template <class Face>
+struct FacedMessageLine;
 class Runtime;
 }  // namespace tarvel::platform
 
 namespace tarvel::ui {
 
-struct MessageLineAccess;
+class MessageLineFace;
 
 /// Names the program and its version, gives it its icon and puts the toolkit's own texts (the
 /// text boxes' context menu, ...) into Spanish. Call it before the window is built.
@@ -84,7 +86,7 @@ private:
     std::unique_ptr<platform::ComboBoxAccess> combo2_;
     std::unique_ptr<platform::LineEditAccess> ua_;
     std::unique_ptr<platform::LineEditAccess> ub_;
-    std::unique_ptr<MessageLineAccess> label1_;
+    std::unique_ptr<platform::FacedMessageLine<MessageLineFace>> label1_;
     std::unique_ptr<platform::PushButtonAccess> command1_;
     std::unique_ptr<core::fTarvel> form_;
 };

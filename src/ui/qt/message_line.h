@@ -39,10 +39,6 @@ private:
 };
 
 /// Control access to the window's message line.
-struct MessageLineAccess {
-    explicit MessageLineAccess(MessageLine& line) : face(line) {}
-    MessageLineFace face;
-    platform::MessageLine access{face};
-};
+using MessageLineAccess = platform::FacedMessageLine<MessageLineFace>;
 
 }  // namespace tarvel::ui

@@ -7,7 +7,6 @@
 namespace {
 
 using namespace tarvel::platform::web;
-using tarvel::platform::MessageLine;
 
 // The controls and the form live as long as the page; the form is declared last, so it
 // would go first and unwire itself.
@@ -17,11 +16,10 @@ struct Page {
     WebList Combo2{"Combo2"};
     WebText UA{"UA"};
     WebText UB{"UB"};
-    WebLabel Label1{"Label1"};
+    tarvel::platform::FacedMessageLine<WebLabel> Label1{"Label1"};
     WebButton Command1{"Command1"};
     WebRuntime runtime;
-    MessageLine message{Label1};
-    tarvel::core::fTarvel form{{List1, Combo1, Combo2, UA, UB, message, Command1}, runtime};
+    tarvel::core::fTarvel form{{List1, Combo1, Combo2, UA, UB, Label1.access, Command1}, runtime};
 };
 
 }  // namespace

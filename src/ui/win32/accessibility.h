@@ -54,11 +54,6 @@ private:
 };
 
 /// Control access to the window's message line.
-struct MessageLineAccess {
-    MessageLineAccess(HWND label, HWND window, UINT settleMessage)
-        : face(label, window, settleMessage) {}
-    MessageLineFace face;
-    platform::MessageLine access{face};
-};
+using MessageLineAccess = platform::FacedMessageLine<MessageLineFace>;
 
 }  // namespace tarvel::ui::win32

@@ -16,6 +16,8 @@ class fTarvel;
 
 namespace tarvel::platform {
 class Runtime;
+template <class Face>
+struct FacedMessageLine;
 namespace win32 {
 class ButtonAccess;
 class EditAccess;
@@ -26,7 +28,7 @@ class ItemListAccess;
 namespace tarvel::ui::win32 {
 
 class Annotations;
-struct MessageLineAccess;
+class MessageLineFace;
 
 /// A system handle freed with its holder: a GDI object by DeleteObject, an icon by
 /// DestroyIcon.
@@ -116,7 +118,7 @@ private:
     std::unique_ptr<platform::win32::ItemListAccess> combo2_;
     std::unique_ptr<platform::win32::EditAccess> ua_;
     std::unique_ptr<platform::win32::EditAccess> ub_;
-    std::unique_ptr<MessageLineAccess> label1_;
+    std::unique_ptr<platform::FacedMessageLine<MessageLineFace>> label1_;
     std::unique_ptr<platform::win32::ButtonAccess> command1_;
     std::unique_ptr<core::fTarvel> form_;  ///< declared last: it goes first
 };
