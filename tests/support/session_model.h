@@ -25,6 +25,9 @@ inline constexpr std::string_view kNoNumeric = kMessages[1];
 inline constexpr std::string_view kZeroDivisor = kMessages[2];
 inline constexpr std::string_view kOverflow = kMessages[3];
 
+// The test's own quoting is named in full below: under libc++ a std::string argument would
+// also find std::quoted, where <iomanip> came in first.
+
 /// One thing the user does.
 struct Action {
     enum class Kind { Category, UnitA, UnitB, TypeA, TypeB, PasteA, PasteB };
@@ -52,9 +55,9 @@ inline std::string describe(const Action& a) {
     case Action::Kind::TypeB:
         return std::string("type in UB ") + code;
     case Action::Kind::PasteA:
-        return "paste in UA " + quoted(a.text);
+        return "paste in UA " + tarvel::testing::quoted(a.text);
     case Action::Kind::PasteB:
-        return "paste in UB " + quoted(a.text);
+        return "paste in UB " + tarvel::testing::quoted(a.text);
     }
     return {};
 }
@@ -171,8 +174,8 @@ private:
         }
         if (const std::string why = renderingProblem(r.texto, *r.valor, decimal_, reader_);
             !why.empty() && problem.empty()) {
-            problem = "the result " + shortestText(*r.valor) + " shows as " + quoted(r.texto) +
-                      ": " + why;
+            problem = "the result " + shortestText(*r.valor) + " shows as " +
+                      tarvel::testing::quoted(r.texto) + ": " + why;
         }
         (fromA ? UB : UA) = r.texto;
     }
@@ -247,8 +250,8 @@ inline std::string checkAfter(const WindowlessProgram& p, const SessionModel& mo
     const auto expect = [&out](bool ok, std::string_view what, const std::string& got,
                                const std::string& wanted) {
         if (!ok) {
-            out << "  " << what << ": got " << quoted(got) << ", expected " << quoted(wanted)
-                << '\n';
+            out << "  " << what << ": got " << tarvel::testing::quoted(got) << ", expected "
+                << tarvel::testing::quoted(wanted) << '\n';
         }
     };
     const std::string label = p.Label1.caption();
